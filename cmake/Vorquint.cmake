@@ -1,0 +1,41 @@
+# Build rules shared by every directory: warnings, reproducibility, GoogleTest on both faces.
+
+# Warnings are errors on every toolchain.
+function(vq_warnings target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Werror)
+endfunction()
+
+# Same sources, same bytes: no build paths or timestamps in the outputs.
+add_compile_options(-ffile-prefix-map=${CMAKE_SOURCE_DIR}=. -ffile-prefix-map=${CMAKE_BINARY_DIR}=build)
+if(VQ_WINDOWS)
+  add_link_options(-Wl,--no-insert-timestamp -static -static-libgcc -static-libstdc++)
+endif()
+
+# GoogleTest from Debian's sources, built with whatever compiler this tree uses.
+if(NOT TARGET gtest)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+endif()
+
+# vq_add_test(NAME SOURCES... [LIBS ...] [PROPERTIES ...]): a GoogleTest program.
+# Native tests are discovered case by case; Windows tests run as one CTest test per program
+# under Wine (each start of a Windows program costs a Wine process).
+function(vq_add_test name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  add_executable(${name} ${T_SOURCES} ${T_UNPARSED_ARGUMENTS})
+  vq_warnings(${name})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} gtest gtest_main)
+  if(NOT VQ_RUNNABLE)
+    return()
+  endif()
+  if(VQ_WINDOWS)
+    add_test(NAME ${name} COMMAND ${name})
+  else()
+    include(GoogleTest)
+    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST)
+  endif()
+  if(T_LABELS)
+    set_tests_properties(${name} PROPERTIES LABELS "${T_LABELS}")
+  endif()
+endfunction()
