@@ -1,0 +1,18 @@
+// Window identifiers of the main window's child controls: how tests and tools find each control.
+#pragma once
+
+namespace vq {
+
+inline constexpr int kIdLabelTitle = 101;
+inline constexpr int kIdLabelDesc = 102;
+inline constexpr int kIdLabelPercentage = 103;
+inline constexpr int kIdLabelMessage = 104;
+inline constexpr int kIdLabelCurProgress = 105;
+inline constexpr int kIdBevelSeparator = 106;
+inline constexpr int kIdBitBtnUpgrade = 107;
+inline constexpr int kIdProgressBar = 108;
+
+// The main window's caption, by which it is found.
+inline constexpr const char* kFormCaption = "Zintara v1.0.983.0";
+
+}  // namespace vq
