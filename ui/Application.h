@@ -1,0 +1,39 @@
+// The application object: owner window (its caption is the taskbar text), main form, event loop.
+#pragma once
+
+#include <windows.h>
+
+#include "ui/Controls.h"
+
+namespace vq::ui {
+
+class TApplication {
+public:
+    TApplication() = default;
+    TApplication(const TApplication&) = delete;
+    TApplication& operator=(const TApplication&) = delete;
+    ~TApplication();
+
+    // Registers the common controls and creates the invisible owner window.
+    bool Initialize();
+    void SetTitle(const char* title);
+    HWND Handle() const { return hwnd_; }
+
+    // Constructs the main form (owned by the application window), then runs its create event.
+    template <class Form>
+    void CreateForm(Form*& ref) {
+        ref = new Form(hwnd_);
+        main_ = ref;
+        ref->AfterConstruction();
+    }
+
+    // Shows the main form and runs the event loop until it is destroyed; then frees it.
+    void Run();
+
+private:
+    static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    HWND hwnd_ = nullptr;
+    TForm* main_ = nullptr;
+};
+
+}  // namespace vq::ui
