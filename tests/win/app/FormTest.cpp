@@ -1,0 +1,75 @@
+// The main form built in-process: its state, texts and controls before the first tick.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+
+#include "app/Vorquint_form.h"
+#include "app/WorkDir.h"
+#include "ui/Application.h"
+#include "ui/ControlIds.h"
+
+namespace {
+
+std::string TextOf(HWND hwnd) {
+    char buf[512] = {};
+    GetWindowTextA(hwnd, buf, sizeof buf);
+    return buf;
+}
+
+class FormTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        app_ = new vq::ui::TApplication;
+        ASSERT_TRUE(app_->Initialize());
+        app_->SetTitle("Zintara");
+        app_->CreateForm(Form1);
+    }
+    static inline vq::ui::TApplication* app_ = nullptr;
+    HWND Control(int id) { return GetDlgItem(Form1->Handle(), id); }
+};
+
+TEST_F(FormTest, StateAfterConstruction) {
+    char exe[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    EXPECT_EQ(Form1->FWorkDir, vq::WorkDirOf(exe));
+    EXPECT_EQ(Form1->FStage.load(), stStopped);
+    // The test build is a 64-bit program, so the system is 64-bit even though it is not WOW64.
+    EXPECT_EQ(Form1->FIs64BitOS, 1);
+    EXPECT_EQ(IsWow64(), 0);
+}
+
+TEST_F(FormTest, WindowAndApplicationCaptions) {
+    EXPECT_EQ(TextOf(Form1->Handle()), "Zintara v1.0.983.0");
+    EXPECT_EQ(TextOf(app_->Handle()), "Zintara");
+    EXPECT_EQ(GetWindow(Form1->Handle(), GW_OWNER), app_->Handle());
+}
+
+TEST_F(FormTest, CreateEventSetsTheOpeningTexts) {
+    EXPECT_EQ(TextOf(Control(vq::kIdLabelDesc)), MsgDescription);
+    EXPECT_EQ(std::string(MsgDescription).find('\n'), 62u) << "two lines";
+    EXPECT_EQ(TextOf(Control(vq::kIdLabelCurProgress)), "");
+    EXPECT_EQ(TextOf(Control(vq::kIdLabelMessage)), "");
+    EXPECT_EQ(TextOf(Control(vq::kIdLabelTitle)), "Zintara");
+    EXPECT_EQ(TextOf(Control(vq::kIdLabelPercentage)), "0%");
+}
+
+TEST_F(FormTest, TextsOfTheFormUnit) {
+    EXPECT_STREQ(MsgTitle, "Vorquint");
+    EXPECT_STREQ(MsgConfirm,
+                 "Start to upgrade your Sugarbay platform?\n\nPlease close all other applications & "
+                 "save your works.\nThe system will shutdown after upgrade.");
+    EXPECT_STREQ(PayloadFileNames[0], "Vorquint.exe");
+    EXPECT_STREQ(PayloadFileNames[11], "Bios.bin.gz");
+}
+
+TEST_F(FormTest, DestroyWithoutUpgradeIsHarmless) {
+    ASSERT_EQ(ExtractThreadHandle, nullptr);
+    ASSERT_EQ(ShutdownThreadHandle, nullptr);
+    DestroyWindow(Form1->Handle());
+    EXPECT_TRUE(Form1->Destroyed());
+    EXPECT_FALSE(IsWindow(Form1->Handle()));
+}
+
+}  // namespace

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# The release program is a 32-bit GUI PE that needs nothing but system DLLs.
+set -uo pipefail
+exe=$1
+fail=0
+bad() { echo "FAIL: $*"; fail=1; }
+dump=$(i686-w64-mingw32-objdump -p "$exe") || { echo "FAIL: objdump cannot read $exe"; exit 1; }
+
+grep -q 'file format pei-i386' <<<"$dump" || bad "not a PE32 i386 image"
+grep -q '^Magic[[:space:]]*010b' <<<"$dump" || bad "optional header magic is not PE32 (010b)"
+grep -Eq '^Subsystem[[:space:]]*00000002' <<<"$dump" || bad "subsystem is not Windows GUI"
+grep -Eq '^Time/Date[[:space:]]*Thu Jan  1 00:00:00 1970|^Time/Date[[:space:]]*00000000' <<<"$dump" \
+  || bad "the header carries a link time stamp (builds would differ)"
+
+# System DLLs only: nothing of the toolchain's runtime may be needed at run time.
+allowed='^(KERNEL32|USER32|GDI32|COMCTL32|ADVAPI32|SHELL32|msvcrt|ntdll)\.dll$'
+dlls=$(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$dump")
+[ -n "$dlls" ] || bad "no imports found"
+while read -r d; do
+  [ -z "$d" ] && continue
+  grep -Eiq "$allowed" <<<"$d" || bad "imports $d, which is not a system DLL"
+done <<<"$dlls"
+echo "imports: $(tr '\n' ' ' <<<"$dlls")"
+
+[ $fail -eq 0 ] && echo "release PE: ok"
+exit $fail
