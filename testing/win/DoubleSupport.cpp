@@ -1,0 +1,137 @@
+// What every Windows test double shares: test-only settings, the clock, whole-file I/O, records.
+#include "testing/win/DoubleSupport.h"
+
+#include <stdlib.h>
+
+namespace vq::testing {
+
+namespace {
+
+constexpr uint64_t kFileTimeTo1970 = 116444736000000000ull;  // 100 ns units from 1601 to 1970
+constexpr uint64_t kFileTimeUnitsPerMs = 10000;
+constexpr int kAppendAttempts = 200;  // another double may hold the record file for a moment
+constexpr DWORD kAppendRetryMs = 10;
+
+}  // namespace
+
+bool EnvText(const char* name, std::string& value) {
+    char buffer[1024];
+    const DWORD n = GetEnvironmentVariableA(name, buffer, sizeof buffer);
+    if (n == 0 || n >= sizeof buffer) {
+        return false;
+    }
+    value.assign(buffer, n);
+    return true;
+}
+
+bool EnvNumber(const char* name, unsigned long& value) {
+    std::string text;
+    if (!EnvText(name, text) || text.empty()) {
+        return false;
+    }
+    char* end = nullptr;
+    const unsigned long parsed = strtoul(text.c_str(), &end, 10);
+    if (end == nullptr || *end != '\0') {
+        return false;
+    }
+    value = parsed;
+    return true;
+}
+
+uint64_t EpochMs() {
+    FILETIME ft;
+    GetSystemTimeAsFileTime(&ft);
+    const uint64_t t = uint64_t(ft.dwHighDateTime) << 32 | ft.dwLowDateTime;
+    return (t - kFileTimeTo1970) / kFileTimeUnitsPerMs;
+}
+
+std::string CurrentDir() {
+    char buffer[MAX_PATH];
+    const DWORD n = GetCurrentDirectoryA(sizeof buffer, buffer);
+    return n == 0 || n >= sizeof buffer ? std::string() : std::string(buffer, n);
+}
+
+std::string OwnName() {
+    char buffer[MAX_PATH];
+    const DWORD n = GetModuleFileNameA(nullptr, buffer, sizeof buffer);
+    const std::string path(buffer, n < sizeof buffer ? n : 0);
+    const size_t slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& data) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    LARGE_INTEGER size;
+    bool ok = GetFileSizeEx(file, &size) && size.QuadPart < 0x40000000;  // doubles read small files
+    if (ok) {
+        data.resize(size_t(size.QuadPart));
+        DWORD got = 0;
+        ok = data.empty() || (ReadFile(file, data.data(), DWORD(data.size()), &got, nullptr) &&
+                              got == data.size());
+    }
+    CloseHandle(file);
+    return ok;
+}
+
+bool WriteWholeFile(const std::string& path, const uint8_t* data, size_t size) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    DWORD put = 0;
+    bool ok = size == 0 || (WriteFile(file, data, DWORD(size), &put, nullptr) && put == size);
+    ok = CloseHandle(file) && ok;
+    if (!ok) {
+        DeleteFileA(path.c_str());
+    }
+    return ok;
+}
+
+bool AppendLine(const std::string& path, const std::string& line) {
+    const std::string text = line + "\r\n";
+    for (int attempt = 0; attempt < kAppendAttempts; ++attempt) {
+        // No sharing: one writer at a time, so lines from concurrent doubles never interleave.
+        HANDLE file = CreateFileA(path.c_str(), FILE_APPEND_DATA, 0, nullptr, OPEN_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE) {
+            if (GetLastError() != ERROR_SHARING_VIOLATION) {
+                return false;
+            }
+            Sleep(kAppendRetryMs);
+            continue;
+        }
+        DWORD put = 0;
+        const bool ok = WriteFile(file, text.data(), DWORD(text.size()), &put, nullptr) &&
+                        put == text.size();
+        return CloseHandle(file) && ok;
+    }
+    return false;
+}
+
+std::string ArgumentsOf(const char* commandLine) {
+    const char* p = commandLine;
+    if (*p == '"') {
+        ++p;
+        while (*p != '\0' && *p != '"') {
+            ++p;
+        }
+        if (*p == '"') {
+            ++p;
+        }
+    } else {
+        while (*p != '\0' && *p != ' ' && *p != '\t') {
+            ++p;
+        }
+    }
+    while (*p == ' ' || *p == '\t') {
+        ++p;
+    }
+    return p;
+}
+
+}  // namespace vq::testing

@@ -1,0 +1,42 @@
+// What every Windows test double shares: test-only settings, the clock, whole-file I/O, records.
+#pragma once
+
+#include <windows.h>
+
+#include <stdint.h>
+
+#include <string>
+#include <vector>
+
+namespace vq::testing {
+
+// The folder outside the work directory where doubles leave their records and the flash image.
+inline constexpr const char* kEnvFlashDir = "VQ_TEST_FLASH_DIR";
+
+// Reads a decimal setting from the environment; false when unset or not a whole number.
+bool EnvNumber(const char* name, unsigned long& value);
+
+// Reads a text setting from the environment; false when unset.
+bool EnvText(const char* name, std::string& value);
+
+// Milliseconds since 1970 (UTC), the clock every double and the UI driver write.
+uint64_t EpochMs();
+
+// The process's current directory, without a trailing "\" unless it is a root.
+std::string CurrentDir();
+
+// The file name of the running program, without its directory.
+std::string OwnName();
+
+bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& data);
+
+// Writes the whole buffer into a new or truncated file; a partial file is deleted.
+bool WriteWholeFile(const std::string& path, const uint8_t* data, size_t size);
+
+// Appends one line (a CR LF is added) to a record file shared by several processes.
+bool AppendLine(const std::string& path, const std::string& line);
+
+// The command line without the program's own name (what follows argv[0] and its spaces).
+std::string ArgumentsOf(const char* commandLine);
+
+}  // namespace vq::testing

@@ -1,0 +1,116 @@
+// Test double of the Windows flash tool (built as fptw.exe and fptw64.exe): checks what the
+// upgrade gives it, records it outside the work directory and "flashes" by copying the image.
+//
+// Record file %VQ_TEST_FLASH_DIR%\flash.log, one line per event, fields split by tabs:
+//   start <ms> <own name> <command line> <current directory>
+//   fail  <ms> <own name> <exit code>
+//   done  <ms> <own name>
+// The simulated flash part is %VQ_TEST_FLASH_DIR%\flash.bin, written only by a successful run.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "testing/common/FlashImage.h"
+#include "testing/win/DoubleSupport.h"
+
+#ifndef VQ_FLASH_TOOL_64
+#error "build with VQ_FLASH_TOOL_64=0 or 1"
+#endif
+
+namespace {
+
+using namespace vq::testing;
+
+// CreateProcessA with an application name hands the child the command line alone.
+constexpr const char* kExpectedCommandLine = " -f Bios.bin";
+constexpr const char* kImageName = "Bios.bin";
+constexpr const char* kPartListName = "fparts.txt";
+constexpr const char* kRecordName = "flash.log";
+constexpr const char* kFlashName = "flash.bin";
+constexpr const char* kEnvExit = "VQ_TEST_FLASH_EXIT";  // test-only: fail with this code after recording
+constexpr const char* kEnvMs = "VQ_TEST_FLASH_MS";      // test-only: take this long
+constexpr const char* kDriverProc = "VqDriverName";
+#if VQ_FLASH_TOOL_64
+constexpr const char* kDriverLibraries[] = {"idrvdll32e.dll", "pmxdll32e.dll"};
+#else
+constexpr const char* kDriverLibraries[] = {"idrvdll.dll", "pmxdll.dll"};
+#endif
+
+constexpr int kExitOk = 0;
+constexpr int kExitBadCommandLine = 2;
+constexpr int kExitBadImage = 3;
+constexpr int kExitMissingSupportFile = 4;
+constexpr int kExitCannotWriteFlash = 5;
+constexpr int kExitNoFlashDir = 64;  // the test forgot VQ_TEST_FLASH_DIR: nothing is recorded
+
+using DriverNameProc = const char*(__cdecl*)();
+
+// The tool needs its part list and the driver libraries of its own width beside it.
+bool SupportFilesPresent(const std::string& dir) {
+    if (GetFileAttributesA((dir + "\\" + kPartListName).c_str()) == INVALID_FILE_ATTRIBUTES) {
+        return false;
+    }
+    for (const char* name : kDriverLibraries) {
+        HMODULE lib = LoadLibraryExA((dir + "\\" + name).c_str(), nullptr, 0);
+        if (lib == nullptr) {
+            return false;
+        }
+        const auto proc = reinterpret_cast<DriverNameProc>(
+            reinterpret_cast<void*>(GetProcAddress(lib, kDriverProc)));
+        const bool right = proc != nullptr && lstrcmpiA(proc(), name) == 0;
+        FreeLibrary(lib);
+        if (!right) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+int main() {
+    FreeConsole();  // a console host would keep the work directory busy after we end
+    std::string flashDir;
+    if (!EnvText(kEnvFlashDir, flashDir)) {
+        return kExitNoFlashDir;
+    }
+    const std::string record = flashDir + "\\" + kRecordName;
+    const std::string self = OwnName();
+    const std::string cwd = CurrentDir();
+    AppendLine(record, "start\t" + std::to_string(EpochMs()) + "\t" + self + "\t" +
+                           GetCommandLineA() + "\t" + cwd);
+    auto fail = [&](int code) {
+        AppendLine(record, "fail\t" + std::to_string(EpochMs()) + "\t" + self + "\t" +
+                               std::to_string(code));
+        return code;
+    };
+
+    if (lstrcmpA(GetCommandLineA(), kExpectedCommandLine) != 0) {
+        return fail(kExitBadCommandLine);
+    }
+    std::vector<uint8_t> image;
+    if (!ReadWholeFile(cwd + "\\" + kImageName, image) ||
+        !LooksLikeFlashImage(image.data(), image.size())) {
+        return fail(kExitBadImage);
+    }
+    if (!SupportFilesPresent(cwd)) {
+        return fail(kExitMissingSupportFile);
+    }
+    unsigned long value = 0;
+    if (EnvNumber(kEnvExit, value)) {
+        return fail(int(value));
+    }
+    if (EnvNumber(kEnvMs, value)) {
+        Sleep(DWORD(value));
+    }
+    // Written aside and renamed, so flash.bin is either absent or the whole image.
+    const std::string flash = flashDir + "\\" + kFlashName;
+    const std::string partial = flash + ".part";
+    if (!WriteWholeFile(partial, image.data(), image.size()) ||
+        !MoveFileExA(partial.c_str(), flash.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        return fail(kExitCannotWriteFlash);
+    }
+    AppendLine(record, "done\t" + std::to_string(EpochMs()) + "\t" + self);
+    return kExitOk;
+}

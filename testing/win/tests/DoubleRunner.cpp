@@ -1,0 +1,122 @@
+// Helpers for tests that run the Windows test doubles for real: scratch folders, files, processes.
+#include "testing/win/tests/DoubleRunner.h"
+
+#include <gtest/gtest.h>
+
+namespace vq::testing {
+
+ScratchDir::ScratchDir(const char* tag) {
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    static unsigned counter = 0;
+    path_ = std::string(temp) + "vqt-" + tag + "-" + std::to_string(GetCurrentProcessId()) + "-" +
+            std::to_string(++counter);
+    DeleteTree(path_);
+    EXPECT_TRUE(CreateDirectoryA(path_.c_str(), nullptr)) << path_;
+}
+
+ScratchDir::~ScratchDir() {
+    DeleteTree(path_);
+}
+
+void DeleteTree(const std::string& path) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::string name = found.cFileName;
+            if (name == "." || name == "..") {
+                continue;
+            }
+            const std::string child = path + "\\" + name;
+            SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                DeleteTree(child);
+            } else {
+                DeleteFileA(child.c_str());
+            }
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryA(path.c_str());
+}
+
+std::string BinDir() {
+    char self[MAX_PATH];
+    const DWORD n = GetModuleFileNameA(nullptr, self, sizeof self);
+    std::string path(self, n);
+    return path.substr(0, path.rfind('\\'));
+}
+
+bool FileExists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::vector<uint8_t> ReadBytes(const std::string& path) {
+    std::vector<uint8_t> data;
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        ADD_FAILURE() << "cannot open " << path;
+        return data;
+    }
+    data.resize(GetFileSize(file, nullptr));
+    DWORD got = 0;
+    if (!data.empty() && (!ReadFile(file, data.data(), DWORD(data.size()), &got, nullptr) ||
+                          got != data.size())) {
+        ADD_FAILURE() << "cannot read " << path;
+    }
+    CloseHandle(file);
+    return data;
+}
+
+void WriteBytes(const std::string& path, const std::vector<uint8_t>& data) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
+    DWORD put = 0;
+    const bool ok = data.empty() || WriteFile(file, data.data(), DWORD(data.size()), &put, nullptr);
+    CloseHandle(file);
+    ASSERT_TRUE(ok && put == data.size()) << path;
+}
+
+void CopyInto(const std::string& dir, const char* name) {
+    ASSERT_TRUE(CopyFileA((BinDir() + "\\" + name).c_str(), (dir + "\\" + name).c_str(), FALSE))
+        << name;
+}
+
+DWORD RunTool(const std::string& appPath, const std::string& commandLine, const std::string& cwd) {
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESHOWWINDOW;
+    si.wShowWindow = SW_HIDE;
+    PROCESS_INFORMATION pi{};
+    std::vector<char> line(commandLine.begin(), commandLine.end());
+    line.push_back('\0');
+    if (!CreateProcessA(appPath.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        cwd.c_str(), &si, &pi)) {
+        return 255;
+    }
+    WaitForSingleObject(pi.hProcess, INFINITE);
+    DWORD code = 255;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return code;
+}
+
+ScopedEnv::ScopedEnv(const char* name, const char* value) : name_(name) {
+    char buffer[1024];
+    const DWORD n = GetEnvironmentVariableA(name, buffer, sizeof buffer);
+    had_ = n != 0 && n < sizeof buffer;
+    if (had_) {
+        old_.assign(buffer, n);
+    }
+    SetEnvironmentVariableA(name, value);
+}
+
+ScopedEnv::~ScopedEnv() {
+    SetEnvironmentVariableA(name_.c_str(), had_ ? old_.c_str() : nullptr);
+}
+
+}  // namespace vq::testing
