@@ -3,23 +3,13 @@
 
 #include <exception>
 
+#include "app/DllSearch.h"
 #include "app/Vorquint_form.h"
 #include "ui/Application.h"
 
 namespace {
 
 constexpr const char* kApplicationTitle = "Zintara";
-constexpr DWORD kLoadLibrarySearchSystem32 = 0x00000800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
-
-// A program that flashes firmware with administrator rights must never load a DLL planted beside
-// it (a downloads folder): libraries come from the system directory only. Looked up at run time
-// because older systems lack the call.
-void RestrictDllSearch() {
-    using Fn = BOOL(WINAPI*)(DWORD);
-    auto fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleA("kernel32"), "SetDefaultDllDirectories")));
-    if (fn) fn(kLoadLibrarySearchSystem32);
-}
 
 void ShowException(const char* message) {
     MessageBoxA(nullptr, message, kApplicationTitle, MB_OK | MB_ICONERROR);
@@ -28,7 +18,7 @@ void ShowException(const char* message) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    RestrictDllSearch();
+    vq::RestrictDllSearchToSystem();
     try {
         vq::ui::TApplication application;
         application.Initialize();
