@@ -8,6 +8,7 @@ endfunction()
 # Same sources, same bytes: no build paths or timestamps in the outputs.
 add_compile_options(-ffile-prefix-map=${CMAKE_SOURCE_DIR}=. -ffile-prefix-map=${CMAKE_BINARY_DIR}=build)
 if(VQ_WINDOWS)
+  add_compile_options(-ffunction-sections -fdata-sections)
   add_link_options(-Wl,--no-insert-timestamp -static -static-libgcc -static-libstdc++)
 endif()
 
