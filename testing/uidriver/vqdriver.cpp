@@ -1,0 +1,375 @@
+// vqdriver: lets a shell script run Vorquint like a user and prints what the window showed, when.
+//
+//   vqdriver run (--launch EXE | --pid N) [--answer yes|no] [--until-stage TEXT] [--linger MS]
+//                [--close-at-stage TEXT [--close-delay MS]] [--second-click MS] [--keep-open]
+//                [--timeout S] [--interval MS]
+//   vqdriver snapshot [--pid N] [--timeout S]
+//   vqdriver attrib PATH
+//
+// "run" prints "# <event> <elapsed ms> ..." lines and, whenever something changed, a sample:
+// elapsed ms, bar, percentage, button enabled (1/0), stage caption, message; tab-separated,
+// line feeds shown as "\n". Elapsed time counts from the "# start <epoch ms>" line.
+// Exit codes: 0 done, 2 usage, 3 timed out, 4 the program ended by itself, 5 no confirmation box.
+#include <windows.h>
+
+#include <stdio.h>
+#include <stdlib.h>
+
+#include <string>
+#include <vector>
+
+#include "testing/uidriver/UiDriver.h"
+
+namespace {
+
+using namespace vq::driver;
+
+constexpr int kExitOk = 0;
+constexpr int kExitUsage = 2;
+constexpr int kExitTimeout = 3;
+constexpr int kExitProgramEnded = 4;
+constexpr int kExitNoConfirmBox = 5;
+
+constexpr DWORD kDefaultIntervalMs = 50;
+constexpr DWORD kDefaultTimeoutS = 60;
+constexpr DWORD kConfirmWaitMs = 10000;
+constexpr DWORD kExitWaitMs = 10000;
+
+struct Options {
+    std::string command;
+    std::string launch;
+    DWORD pid = 0;
+    std::string answer;  // "", "yes", "no"
+    std::string untilStage;
+    DWORD lingerMs = 0;
+    std::string closeAtStage;
+    DWORD closeDelayMs = 0;
+    DWORD secondClickMs = 0;
+    bool secondClick = false;
+    bool keepOpen = false;
+    DWORD timeoutMs = kDefaultTimeoutS * 1000;
+    DWORD intervalMs = kDefaultIntervalMs;
+    std::string path;
+};
+
+int Usage() {
+    fprintf(stderr,
+            "usage: vqdriver run (--launch EXE | --pid N) [--answer yes|no] [--until-stage TEXT]\n"
+            "                    [--linger MS] [--close-at-stage TEXT [--close-delay MS]]\n"
+            "                    [--second-click MS] [--keep-open] [--timeout S] [--interval MS]\n"
+            "       vqdriver snapshot [--pid N] [--timeout S]\n"
+            "       vqdriver attrib PATH\n");
+    return kExitUsage;
+}
+
+bool ParseNumber(const char* text, DWORD& value) {
+    char* end = nullptr;
+    const unsigned long v = strtoul(text, &end, 10);
+    if (end == text || *end != '\0') {
+        return false;
+    }
+    value = DWORD(v);
+    return true;
+}
+
+bool Parse(int argc, char** argv, Options& o) {
+    if (argc < 2) {
+        return false;
+    }
+    o.command = argv[1];
+    if (o.command == "attrib") {
+        if (argc != 3) {
+            return false;
+        }
+        o.path = argv[2];
+        return true;
+    }
+    for (int i = 2; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--keep-open") {
+            o.keepOpen = true;
+            continue;
+        }
+        if (i + 1 >= argc) {
+            return false;
+        }
+        const char* value = argv[++i];
+        DWORD n = 0;
+        if (arg == "--launch") {
+            o.launch = value;
+        } else if (arg == "--answer") {
+            o.answer = value;
+            if (o.answer != "yes" && o.answer != "no") {
+                return false;
+            }
+        } else if (arg == "--until-stage") {
+            o.untilStage = value;
+        } else if (arg == "--close-at-stage") {
+            o.closeAtStage = value;
+        } else if (!ParseNumber(value, n)) {
+            return false;
+        } else if (arg == "--pid") {
+            o.pid = n;
+        } else if (arg == "--linger") {
+            o.lingerMs = n;
+        } else if (arg == "--close-delay") {
+            o.closeDelayMs = n;
+        } else if (arg == "--second-click") {
+            o.secondClick = true;
+            o.secondClickMs = n;
+        } else if (arg == "--timeout") {
+            o.timeoutMs = n * 1000;
+        } else if (arg == "--interval") {
+            o.intervalMs = n == 0 ? 1 : n;
+        } else {
+            return false;
+        }
+    }
+    return o.command == "snapshot" || (o.command == "run" && (!o.launch.empty() || o.pid != 0));
+}
+
+// A Unix path (as a shell script has it) becomes the Z: path Wine maps to it.
+std::string WindowsPath(std::string path) {
+    if (!path.empty() && path[0] == '/') {
+        path = "Z:" + path;
+    }
+    for (char& c : path) {
+        if (c == '/') {
+            c = '\\';
+        }
+    }
+    return path;
+}
+
+class Clock {
+public:
+    Clock() : startTick_(GetTickCount64()), startEpoch_(EpochMs()) {}
+    uint64_t Elapsed() const { return GetTickCount64() - startTick_; }
+    uint64_t StartEpoch() const { return startEpoch_; }
+
+private:
+    uint64_t startTick_;
+    uint64_t startEpoch_;
+};
+
+void Event(const Clock& clock, const char* name, const std::string& detail = std::string()) {
+    printf("#\t%s\t%llu%s%s\n", name, static_cast<unsigned long long>(clock.Elapsed()),
+           detail.empty() ? "" : "\t", detail.c_str());
+    fflush(stdout);
+}
+
+HWND WaitForWindow(DWORD pid, HANDLE process, DWORD timeoutMs, DWORD intervalMs) {
+    const uint64_t end = GetTickCount64() + timeoutMs;
+    for (;;) {
+        HWND form = FindMainWindow(pid);
+        if (form != nullptr || GetTickCount64() >= end) {
+            return form;
+        }
+        if (process != nullptr && WaitForSingleObject(process, 0) == WAIT_OBJECT_0) {
+            return nullptr;
+        }
+        Sleep(intervalMs);
+    }
+}
+
+// Clicks the button, waits for the confirmation box and answers it.
+bool ClickAndAnswer(const Clock& clock, HWND form, DWORD pid, const std::string& answer,
+                    const char* clickEvent) {
+    PressUpgrade(form);
+    Event(clock, clickEvent);
+    const uint64_t end = GetTickCount64() + kConfirmWaitMs;
+    HWND box = nullptr;
+    while ((box = FindConfirmBox(pid)) == nullptr && GetTickCount64() < end) {
+        Sleep(10);
+    }
+    if (box == nullptr) {
+        Event(clock, "no-confirm");
+        return false;
+    }
+    Event(clock, "confirm", Escape(ConfirmText(box)));
+    AnswerConfirm(box, answer == "yes");
+    Event(clock, "answer", answer);
+    // Wait for the box to go, so that a later box is known to be a new one.
+    while (IsWindow(box) && GetTickCount64() < end) {
+        Sleep(10);
+    }
+    return true;
+}
+
+int Finish(const Clock& clock, HANDLE process, HWND form, bool close) {
+    if (close) {
+        CloseMain(form);
+        Event(clock, "close");
+    }
+    if (process != nullptr && close) {
+        DWORD code = 255;
+        if (WaitForSingleObject(process, kExitWaitMs) == WAIT_OBJECT_0 &&
+            GetExitCodeProcess(process, &code)) {
+            Event(clock, "exit", std::to_string(code));
+        } else {
+            Event(clock, "still-running");
+            return kExitTimeout;
+        }
+    }
+    return kExitOk;
+}
+
+int Run(const Options& o) {
+    Clock clock;
+    printf("#\tstart\t0\t%llu\n", static_cast<unsigned long long>(clock.StartEpoch()));
+    DWORD pid = o.pid;
+    HANDLE process = nullptr;
+    if (!o.launch.empty()) {
+        const std::string exe = WindowsPath(o.launch);
+        const std::string dir = exe.substr(0, exe.rfind('\\') + 1);
+        STARTUPINFOA si{};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi{};
+        if (!CreateProcessA(exe.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr,
+                            dir.empty() ? nullptr : dir.c_str(), &si, &pi)) {
+            Event(clock, "launch-failed", std::to_string(GetLastError()));
+            return kExitProgramEnded;
+        }
+        CloseHandle(pi.hThread);
+        process = pi.hProcess;
+        pid = pi.dwProcessId;
+    } else {
+        process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+    }
+    Event(clock, "pid", std::to_string(pid));
+    HWND form = WaitForWindow(pid, process, o.timeoutMs, o.intervalMs);
+    if (form == nullptr) {
+        Event(clock, "no-window");
+        return kExitTimeout;
+    }
+    Event(clock, "window");
+
+    Sample last;
+    bool haveLast = false;
+    bool answered = o.answer.empty();
+    bool secondClickDone = !o.secondClick;
+    uint64_t answeredAt = 0;
+    uint64_t reachedAt = 0;
+    bool reached = false;
+    uint64_t closeAt = 0;
+    bool closeArmed = false;
+    const uint64_t deadline = o.timeoutMs;
+
+    for (;;) {
+        if (process != nullptr && WaitForSingleObject(process, 0) == WAIT_OBJECT_0) {
+            DWORD code = 255;
+            GetExitCodeProcess(process, &code);
+            Event(clock, "ended", std::to_string(code));
+            return closeArmed ? kExitOk : kExitProgramEnded;
+        }
+        Sample now;
+        if (TakeSample(form, now) && (!haveLast || !(now == last))) {
+            printf("%s\n", FormatSample(clock.Elapsed(), now).c_str());
+            fflush(stdout);
+            last = now;
+            haveLast = true;
+        }
+        if (!answered && haveLast) {
+            if (!ClickAndAnswer(clock, form, pid, o.answer, "click")) {
+                Finish(clock, process, form, !o.keepOpen);
+                return kExitNoConfirmBox;
+            }
+            answered = true;
+            answeredAt = clock.Elapsed();
+        }
+        if (answered && !secondClickDone && clock.Elapsed() >= answeredAt + o.secondClickMs) {
+            // A second start must be refused by the program, not by the button's looks.
+            PressUpgrade(form);
+            Event(clock, "second-click");
+            secondClickDone = true;
+        }
+        if (o.secondClick && secondClickDone && FindConfirmBox(pid) != nullptr) {
+            HWND box = FindConfirmBox(pid);
+            Event(clock, "confirm", Escape(ConfirmText(box)));
+            AnswerConfirm(box, o.answer == "yes");
+            Event(clock, "answer", o.answer);
+        }
+        if (!closeArmed && !o.closeAtStage.empty() && haveLast && last.caption == o.closeAtStage) {
+            closeArmed = true;
+            closeAt = clock.Elapsed() + o.closeDelayMs;
+            Event(clock, "close-armed", o.closeAtStage);
+        }
+        if (closeArmed && closeAt != 0 && clock.Elapsed() >= closeAt) {
+            closeAt = 0;
+            CloseMain(form);
+            Event(clock, "close");
+        }
+        if (!reached && !o.untilStage.empty() && haveLast && last.caption == o.untilStage) {
+            reached = true;
+            reachedAt = clock.Elapsed();
+            Event(clock, "reached", o.untilStage);
+        }
+        if (reached && clock.Elapsed() >= reachedAt + o.lingerMs) {
+            return Finish(clock, process, form, !o.keepOpen);
+        }
+        if (clock.Elapsed() >= deadline) {
+            Event(clock, "timeout");
+            if (closeArmed) {
+                return kExitTimeout;
+            }
+            const bool untilNothing = o.untilStage.empty();
+            const int rc = Finish(clock, process, form, !o.keepOpen);
+            return untilNothing ? rc : kExitTimeout;
+        }
+        Sleep(o.intervalMs);
+    }
+}
+
+void PrintControl(const char* name, const ControlState& c) {
+    printf("%s\t%ld\t%ld\t%ld\t%ld\t%d\t%d\t%s\n", name, c.rect.left, c.rect.top,
+           c.rect.right - c.rect.left, c.rect.bottom - c.rect.top, c.enabled ? 1 : 0,
+           c.visible ? 1 : 0, Escape(c.text).c_str());
+}
+
+int Snapshot(const Options& o) {
+    HWND form = WaitForWindow(o.pid, nullptr, o.timeoutMs, kDefaultIntervalMs);
+    WindowState s;
+    if (form == nullptr || !ReadWindow(form, s)) {
+        fprintf(stderr, "vqdriver: no main window\n");
+        return kExitTimeout;
+    }
+    printf("# control\tleft\ttop\twidth\theight\tenabled\tvisible\ttext\n");
+    printf("window\t0\t0\t%ld\t%ld\t1\t1\t%s\n", s.client.cx, s.client.cy, Escape(s.caption).c_str());
+    PrintControl("Label_Title", s.title);
+    PrintControl("Label_Desc", s.desc);
+    PrintControl("Label_Percentage", s.percentage);
+    PrintControl("Label_Message", s.message);
+    PrintControl("Label_CurProgress", s.curProgress);
+    PrintControl("Bevel_Separator", s.bevel);
+    PrintControl("BitBtn_Upgrade", s.button);
+    PrintControl("ProgressBar", s.bar);
+    printf("position\t%d\n", s.barPosition);
+    return kExitOk;
+}
+
+int Attrib(const Options& o) {
+    const DWORD attributes = GetFileAttributesA(WindowsPath(o.path).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        printf("missing\n");
+        return kExitTimeout;
+    }
+    printf("0x%08lx%s%s\n", attributes, attributes & FILE_ATTRIBUTE_DIRECTORY ? " directory" : "",
+           attributes & FILE_ATTRIBUTE_HIDDEN ? " hidden" : "");
+    return kExitOk;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options o;
+    if (!Parse(argc, argv, o)) {
+        return Usage();
+    }
+    if (o.command == "run") {
+        return Run(o);
+    }
+    if (o.command == "snapshot") {
+        return Snapshot(o);
+    }
+    return Attrib(o);
+}
