@@ -1,0 +1,50 @@
+// The DOS program's pure decisions: path forming, the answer rule, screen positions, chunking and
+// the power-off plan. Portable, so they are tested natively as well as built for DOS.
+#pragma once
+
+#include <stdint.h>
+
+namespace vqdos {
+
+inline constexpr uint32_t kPathBytes = 80;  // every path buffer, terminator included
+inline constexpr const char* kWorkDirName = "VqPTemp";
+inline constexpr const char* kEntryNamePrefix = "VQExt_";
+inline constexpr uint32_t kCopyChunkBytes = 49152;
+
+// Starting directory + "\" (unless it ends with one) + "VqPTemp"; false if it does not fit.
+bool FormWorkDirPath(const char* startDir, char (&out)[kPathBytes]);
+// "VQExt_" + i in decimal (at most 17 bytes with the terminator).
+void FormEntryName(uint32_t i, char (&out)[17]);
+// dir + "\" + "VQExt_" + i; false if it does not fit.
+bool FormEntryPath(const char* dir, uint32_t i, char (&out)[kPathBytes]);
+
+// ch is the first byte read from standard input, or -1 at its end (which counts as "no").
+bool IsYesAnswer(int ch);
+
+struct TextPos {
+    uint8_t col;
+    uint8_t row;
+};
+inline constexpr uint8_t kFailureRowsBelowStatus = 2;
+TextPos FailurePosition(TextPos status);
+
+// Size of the next chunk of an extent with `remaining` bytes left to copy.
+uint16_t NextChunk(uint32_t remaining);
+
+// Power-off through the chipset's ACPI block, decided from the LPC bridge's register 0x40.
+inline constexpr uint16_t kPciConfigAddress = 0xCF8;
+inline constexpr uint16_t kPciConfigData = 0xCFC;
+inline constexpr uint32_t kLpcPmBaseRegister = 0x8000F840;  // bus 0, device 31, function 0, 0x40
+inline constexpr uint32_t kPciNoDevice = 0xFFFFFFFF;
+inline constexpr uint16_t kPm1ControlHighOffset = 5;        // bits 8..15 of PM1 control (base + 4)
+inline constexpr uint8_t kSleepTypeSoftOff = 0x1C;          // SLP_TYP = 7
+inline constexpr uint8_t kSleepEnable = 0x20;               // SLP_EN, bit 13 of the register
+inline constexpr uint16_t kPowerOffDelaySeconds = 7;
+
+struct PowerOffPlan {
+    bool write;         // false: no bridge or no base; touch no port
+    uint16_t pm1Port;   // the PM1 control byte that holds SLP_TYP and SLP_EN
+};
+PowerOffPlan PlanPowerOff(uint32_t pmBaseRegister);
+
+}  // namespace vqdos

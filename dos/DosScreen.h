@@ -1,0 +1,11 @@
+// Status and failure lines: each overwrites the line before it at a fixed position.
+#pragma once
+
+#include "DosLogic.h"
+
+namespace vqdos {
+
+void ShowStatus(TextPos statusPos, const char* text);
+void ShowFailure(TextPos statusPos, const char* text);
+
+}  // namespace vqdos

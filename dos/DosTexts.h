@@ -1,0 +1,35 @@
+// What the DOS program shows, and in which colours.
+#pragma once
+
+#include <stdint.h>
+
+namespace vqdos {
+
+inline constexpr uint8_t kColourTitle = 14;      // yellow
+inline constexpr uint8_t kColourText = 7;        // light grey: description, prompt, erasing
+inline constexpr uint8_t kColourWarning = 0x84;  // blinking red
+inline constexpr uint8_t kColourStatus = 10;     // light green
+inline constexpr uint8_t kColourFailure = 4;     // red
+
+inline constexpr const char* kTitle = "Zintara v1.0.983.0";
+inline constexpr const char* kDescription =
+    "Upgrade your Sugarbay platform to support Ivybridge processors\r\n"
+    "Disclaimer: Do Not abort the upgrade after starting it.";
+inline constexpr const char* kPrompt = "Start to upgrade your Sugarbay platform (y/n)? ";
+inline constexpr const char* kWarning = "Do Not Abort the Upgrade or Turn Off the Power.";
+
+inline constexpr const char* kStatusExtracting = "Extracting files ...";
+inline constexpr const char* kStatusFlashing = "Flashing BIOS ...";
+inline constexpr const char* kStatusCleaning = "Removing temporary files ...";
+inline constexpr const char* kStatusShutdownNotice =
+    "System will be shutdown. Please remove the ME_UNLOCK jumper and clear the CMOS";
+inline constexpr const char* kStatusPreparingShutdown = "Preparing to shutdown the system";
+
+inline constexpr const char* kFailExtract = "Fail to extract upgrade files. File may be corrupted.";
+inline constexpr const char* kFailUpgrade = "Fail to upgrade. Please check if ME_UNLOCK is shorted.";
+inline constexpr const char* kFailCleanup = "Fail to remove temporary files. Please delete VqPTemp.";
+
+inline constexpr int kExitDone = 0;               // declined, or a step failed
+inline constexpr int kExitPowerOffReturned = 1;
+
+}  // namespace vqdos

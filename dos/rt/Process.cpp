@@ -1,0 +1,83 @@
+// Child programs, the PSP and the environment block.
+#include "Process.h"
+
+#include "CommandTail.h"
+#include "EnvBlock.h"
+#include "Far.h"
+#include "Regs.h"
+#include "Str.h"
+
+extern "C" uint16_t VqPspSegment;  // stored by the start-up code
+
+namespace rt {
+namespace {
+
+constexpr uint16_t kPspEnvSegment = 0x2C;
+constexpr uint16_t kMcbParagraphs = 3;  // in the memory control block one paragraph below a block
+constexpr uint32_t kMaxEnvBytes = 32768;
+constexpr uint32_t kPathBytes = 80;
+
+struct __attribute__((packed)) ExecParams {
+    uint16_t envSeg;  // 0: the child inherits ours
+    uint16_t tailOff, tailSeg;
+    uint16_t fcb1Off, fcb1Seg;
+    uint16_t fcb2Off, fcb2Seg;
+};
+
+// An empty FCB for both FCB slots: the children here parse their own command line.
+constexpr uint8_t kBlankFcb[16] = {0, ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', 0, 0, 0, 0};
+
+struct FarEnv {
+    uint16_t seg;
+    uint8_t operator()(uint32_t i) const { return FarPeek(seg, uint16_t(i)); }
+};
+
+bool EnvBlock(FarEnv& env, uint32_t& size) {
+    env.seg = FarPeek16(PspSegment(), kPspEnvSegment);
+    if (env.seg == 0) return false;
+    size = uint32_t(FarPeek16(uint16_t(env.seg - 1), kMcbParagraphs)) * 16;
+    if (size > kMaxEnvBytes) size = kMaxEnvBytes;
+    return true;
+}
+
+}  // namespace
+
+uint16_t PspSegment() { return VqPspSegment; }
+
+bool GetEnv(const char* name, char* out, uint32_t cap) {
+    FarEnv env;
+    uint32_t size;
+    return EnvBlock(env, size) && FindEnvValue(env, size, name, out, cap);
+}
+
+bool GetProgramPath(char* out, uint32_t cap) {
+    FarEnv env;
+    uint32_t size;
+    return EnvBlock(env, size) && FindProgramPath(env, size, out, cap);
+}
+
+bool RunProgram(const char* path, const char* const* args, uint32_t count, uint8_t& exitCode) {
+    uint8_t tail[kTailBytes];
+    if (!BuildCommandTail(args, count, tail)) return false;
+    const uint16_t ds = DataSegment();
+    const ExecParams params{0, uint16_t(NearOffset(tail)), ds, uint16_t(NearOffset(kBlankFcb)), ds,
+                            uint16_t(NearOffset(kBlankFcb)), ds};
+    Regs r = NewRegs();
+    r.eax = 0x00;
+    r.edx = NearOffset(path);
+    r.ebx = NearOffset(&params);  // ES:BX
+    if (!DosCall(0x4B, r)) return false;
+    r = NewRegs();
+    DosCall(0x4D, r);
+    exitCode = uint8_t(r.eax);
+    return true;
+}
+
+bool RunCommandLine(const char* commandLine, uint8_t& exitCode) {
+    char comspec[kPathBytes];
+    if (!GetEnv("COMSPEC", comspec, sizeof comspec)) return false;
+    const char* args[] = {"/C", commandLine};
+    return RunProgram(comspec, args, 2, exitCode);
+}
+
+}  // namespace rt

@@ -1,0 +1,16 @@
+// Waiting, by the DOS clock.
+#pragma once
+
+#include <stdint.h>
+
+namespace rt {
+
+void WaitSeconds(uint16_t seconds);
+
+// Hundredths of a second from a to b on a clock that wraps at midnight.
+inline constexpr uint32_t kHundredthsPerDay = 24u * 60 * 60 * 100;
+inline constexpr uint32_t ElapsedHundredths(uint32_t a, uint32_t b) {
+    return b >= a ? b - a : kHundredthsPerDay - a + b;
+}
+
+}  // namespace rt

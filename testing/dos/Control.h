@@ -1,0 +1,12 @@
+// Where the DOS doubles look for the switches a test sets (DOSBox passes no host environment),
+// and where the flash double leaves what it was given. All outside the work directory.
+#pragma once
+
+namespace vqtest {
+
+inline constexpr const char* kFlashErrorSwitch = "C:\\VQCTL\\FLASHERR.TXT";  // flash double fails
+inline constexpr const char* kStaleLogSwitch = "C:\\VQCTL\\GZLOG.TXT";       // gzip double leaves a log
+inline constexpr const char* kFlashedCopy = "C:\\FLASHED.BIN";               // the image flash received
+inline constexpr const char* kErrorLog = "ERROR.LOG";
+
+}  // namespace vqtest
