@@ -1,0 +1,29 @@
+// The upgrade's fixed facts (tools, command lines, delays) and its small path rules; portable.
+#include "upgrade/UpgradeRules.h"
+
+namespace vq {
+
+const char* FlashToolFor(bool is64BitOS) {
+    return is64BitOS ? kFlashTool64 : kFlashTool32;
+}
+
+std::string PathInDir(std::string_view dir, std::string_view name) {
+    std::string path(dir);
+    if (!path.empty() && path.back() != '\\') {
+        path += '\\';
+    }
+    return path.append(name);
+}
+
+bool IsDotEntry(std::string_view name) {
+    return name == "." || name == "..";
+}
+
+std::string ShutdownCommandLine(std::string_view systemDir) {
+    const std::string program = PathInDir(systemDir, kShutdownProgram);
+    const bool quote = program.find(' ') != std::string::npos;
+    std::string line = quote ? "\"" + program + "\"" : program;
+    return line.append(" ").append(kShutdownArguments);
+}
+
+}  // namespace vq

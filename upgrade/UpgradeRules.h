@@ -1,0 +1,46 @@
+// The upgrade's fixed facts (tools, command lines, delays) and its small path rules; portable.
+#pragma once
+
+#include <stdint.h>
+
+#include <string>
+#include <string_view>
+
+namespace vq {
+
+// Tools are started by bare name from the work directory; command lines hold only arguments.
+inline constexpr const char* kGzipTool = "gzipw.exe";
+inline constexpr const char* kGzipCommandLine = " -df *.gz";
+inline constexpr const char* kFlashTool32 = "fptw.exe";
+inline constexpr const char* kFlashTool64 = "fptw64.exe";
+inline constexpr const char* kFlashCommandLine = " -f Bios.bin";
+
+// The system's own shutdown program, never a copy that lies beside the executable.
+inline constexpr std::string_view kShutdownProgram = "shutdown.exe";
+inline constexpr std::string_view kShutdownArguments = "/s /f /t 0";
+
+// Exit code kept when a tool could not be started or waited for: counts as failure.
+inline constexpr uint32_t kToolNotRun = 255;
+
+// Worker 4's pacing: stage 7 after the clean-up, stage 8, then the shutdown.
+inline constexpr uint32_t kCompleteDelayMs = 500;
+inline constexpr uint32_t kShuttingDownDelayMs = 5000;
+inline constexpr uint32_t kShutdownDelayMs = 5000;
+
+// Pattern that lists every entry of a directory, appended to its path.
+inline constexpr std::string_view kListAllPattern = "\\*.*";
+
+// The flash tool build for the running system.
+const char* FlashToolFor(bool is64BitOS);
+
+// dir + "\" + name, without doubling the "\" of a root such as "D:\".
+std::string PathInDir(std::string_view dir, std::string_view name);
+
+// The listing's own entries "." and "..", compared exactly.
+bool IsDotEntry(std::string_view name);
+
+// The command for WinExec: the system directory's shutdown program and its arguments, the path
+// quoted when it holds a space so that no shorter path can be taken for the program.
+std::string ShutdownCommandLine(std::string_view systemDir);
+
+}  // namespace vq
