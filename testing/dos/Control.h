@@ -7,6 +7,9 @@ namespace vqtest {
 inline constexpr const char* kFlashErrorSwitch = "C:\\VQCTL\\FLASHERR.TXT";  // flash double fails
 inline constexpr const char* kStaleLogSwitch = "C:\\VQCTL\\GZLOG.TXT";       // gzip double leaves a log
 inline constexpr const char* kFlashedCopy = "C:\\FLASHED.BIN";               // the image flash received
+inline constexpr const char* kFlashDirRecord = "C:\\FLASHDIR.TXT";            // its current directory
+inline constexpr const char* kGzipShot = "C:\\GZSHOT.BIN";              // screen while gzip ran
+inline constexpr const char* kFlashShot = "C:\\FLSHOT.BIN";             // screen while flash ran
 inline constexpr const char* kErrorLog = "ERROR.LOG";
 
 }  // namespace vqtest

@@ -5,6 +5,7 @@
 #include "DosOut.h"
 #include "Files.h"
 #include "Memory.h"
+#include "ScreenCapture.h"
 #include "Str.h"
 
 namespace {
@@ -77,9 +78,18 @@ bool Flash(int argc, char** argv, const char*& why) {
     return true;
 }
 
+// Where it ran, so a test can tell which directory the program made its work directory in.
+void RecordCurrentDir() {
+    char dir[80];
+    rt::DosFile f;
+    if (rt::GetCurrentDir(dir, sizeof dir) && f.Create(vqtest::kFlashDirRecord, 0)) vqtest::Say(f.Handle(), dir);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    vqtest::SnapshotIfAsked(vqtest::kFlashShot);
+    RecordCurrentDir();
     vqtest::Say(vqtest::kStdout, "Flash double: programming the SPI flash");
     const char* why = "";
     if (Flash(argc, argv, why)) {

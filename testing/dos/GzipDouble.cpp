@@ -6,6 +6,7 @@
 #include "Files.h"
 #include "Inflate.h"
 #include "Memory.h"
+#include "ScreenCapture.h"
 #include "Str.h"
 
 namespace {
@@ -102,6 +103,7 @@ bool Gunzip(const char* gzName, uint16_t windowSeg) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    vqtest::SnapshotIfAsked(vqtest::kGzipShot);
     if (argc != 3 || !rt::StrEqual(argv[1], "-df")) {
         vqtest::Say(vqtest::kStderr, "usage: gzip -df PATTERN");
         return 1;

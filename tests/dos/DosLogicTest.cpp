@@ -1,0 +1,91 @@
+// The DOS program's pure decisions: paths, the answer rule, positions, chunking, the power-off plan.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "DosLogic.h"
+
+namespace vqdos {
+namespace {
+
+TEST(WorkDirPath, IsTheStartingDirectoryWithVqPTempBelowIt) {
+    char out[kPathBytes];
+    ASSERT_TRUE(FormWorkDirPath("C:\\WORK", out));
+    EXPECT_STREQ(out, "C:\\WORK\\VqPTemp");
+    ASSERT_TRUE(FormWorkDirPath("C:\\", out));  // a root already ends with the separator
+    EXPECT_STREQ(out, "C:\\VqPTemp");
+}
+
+TEST(WorkDirPath, RefusesWhatDoesNotFitEightyBytes) {
+    char out[kPathBytes];
+    const std::string fits = "C:\\" + std::string(79 - 3 - 8, 'D');  // + "\VqPTemp" = 79 characters
+    ASSERT_TRUE(FormWorkDirPath(fits.c_str(), out));
+    EXPECT_EQ(std::string(out).size(), 79u);
+    EXPECT_FALSE(FormWorkDirPath((fits + "D").c_str(), out));
+}
+
+TEST(EntryPath, NamesEachEntryByItsNumber) {
+    char out[kPathBytes];
+    ASSERT_TRUE(FormEntryPath("C:\\VqPTemp", 0, out));
+    EXPECT_STREQ(out, "C:\\VqPTemp\\VQExt_0");
+    ASSERT_TRUE(FormEntryPath("C:\\WORK\\VqPTemp", 11, out));
+    EXPECT_STREQ(out, "C:\\WORK\\VqPTemp\\VQExt_11");
+    char name[17];
+    FormEntryName(4294967295u, name);
+    EXPECT_STREQ(name, "VQExt_4294967295");
+}
+
+TEST(EntryPath, RefusesWhatDoesNotFit) {
+    char out[kPathBytes];
+    const std::string dir(79 - 9, 'D');  // + "\VQExt_1" (8) = 78; "\VQExt_11" = 79; "\VQExt_100" = 80
+    EXPECT_TRUE(FormEntryPath(dir.c_str(), 11, out));
+    EXPECT_FALSE(FormEntryPath(dir.c_str(), 100, out));
+}
+
+TEST(Answer, OnlyAFirstYStartsTheUpgrade) {
+    EXPECT_TRUE(IsYesAnswer('y'));
+    EXPECT_TRUE(IsYesAnswer('Y'));
+    for (int ch : {int('n'), int('N'), int('\r'), int('\n'), int(' '), int('x'), 0, -1}) EXPECT_FALSE(IsYesAnswer(ch)) << ch;
+}
+
+TEST(Screen, FailureLineIsTwoRowsBelowTheStatusInTheSameColumn) {
+    const TextPos f = FailurePosition(TextPos{3, 10});
+    EXPECT_EQ(f.col, 3);
+    EXPECT_EQ(f.row, 12);
+}
+
+TEST(Copy, ChunksOfAtMost49152BytesCoverTheExtentExactly) {
+    EXPECT_EQ(NextChunk(0), 0);
+    EXPECT_EQ(NextChunk(1), 1);
+    EXPECT_EQ(NextChunk(49152), 49152);
+    EXPECT_EQ(NextChunk(49153), 49152);
+    EXPECT_EQ(NextChunk(0x7FFFFFFF), 49152);
+    uint32_t remaining = 4194304 + 17, chunks = 0, total = 0;
+    while (remaining != 0) {
+        const uint16_t c = NextChunk(remaining);
+        ASSERT_GT(c, 0);
+        total += c;
+        remaining -= c;
+        ++chunks;
+    }
+    EXPECT_EQ(total, 4194304u + 17);
+    EXPECT_EQ(chunks, 86u);  // 85 whole chunks and a last one of 16401 bytes
+}
+
+TEST(PowerOff, WritesNothingWithoutTheBridgeOrItsBase) {
+    EXPECT_FALSE(PlanPowerOff(0xFFFFFFFF).write);  // no device answers on the bus
+    EXPECT_FALSE(PlanPowerOff(0x00000000).write);
+    EXPECT_FALSE(PlanPowerOff(0x00000001).write);  // only the I/O-space indicator bit
+    EXPECT_FALSE(PlanPowerOff(0x12340001).write);  // bits above 15 are no part of a port base
+}
+
+TEST(PowerOff, TargetsTheHighByteOfPm1Control) {
+    const PowerOffPlan p = PlanPowerOff(0x00000401);
+    ASSERT_TRUE(p.write);
+    EXPECT_EQ(p.pm1Port, 0x405);
+    EXPECT_EQ(PlanPowerOff(0x0000FF80).pm1Port, 0xFF85);
+    EXPECT_EQ(kSleepTypeSoftOff | kSleepEnable, 0x3C);
+}
+
+}  // namespace
+}  // namespace vqdos
