@@ -1,0 +1,53 @@
+// The chain's path and command rules: where files are deleted, which programs run, with what.
+#include <gtest/gtest.h>
+
+#include "app/WorkDir.h"
+#include "upgrade/UpgradeRules.h"
+
+namespace vq {
+namespace {
+
+TEST(PathInDir, JoinsWithOneBackslashAlsoAtADriveRoot) {
+    EXPECT_EQ(PathInDir("C:\\Tools\\VqPTemp", "Bios.bin"), "C:\\Tools\\VqPTemp\\Bios.bin");
+    EXPECT_EQ(PathInDir("D:\\", "VqPTemp"), "D:\\VqPTemp");
+    EXPECT_EQ(PathInDir("", "Bios.bin"), "Bios.bin");
+}
+
+// The clean-up leaves the work directory for the executable's directory before removing it.
+TEST(CleanupTarget, TheExecutablesDirectoryKeepsItsBackslashAndIsNeverTheWorkDirectory) {
+    for (const char* exe : {"C:\\Tools\\Vorquint.exe", "D:\\Vorquint.exe", "\\\\srv\\share\\V.exe"}) {
+        SCOPED_TRACE(exe);
+        const std::string dir = ExeDirOf(exe);
+        ASSERT_FALSE(dir.empty());
+        EXPECT_EQ(dir.back(), '\\');
+        EXPECT_NE(dir, WorkDirOf(exe));
+        EXPECT_EQ(PathInDir(dir, "VqPTemp"), WorkDirOf(exe));
+    }
+    EXPECT_EQ(ExeDirOf("D:\\Vorquint.exe"), "D:\\");
+}
+
+TEST(IsDotEntry, OnlyTheTwoListingEntriesExactly) {
+    EXPECT_TRUE(IsDotEntry("."));
+    EXPECT_TRUE(IsDotEntry(".."));
+    for (const char* name : {"...", ".gz", "..a", "", " .", "a."}) {
+        EXPECT_FALSE(IsDotEntry(name)) << '"' << name << '"';
+    }
+}
+
+TEST(ShutdownCommandLine, RunsTheSystemDirectorysProgramByFullPath) {
+    EXPECT_EQ(ShutdownCommandLine("C:\\Windows\\system32"),
+              "C:\\Windows\\system32\\shutdown.exe /s /f /t 0");
+    EXPECT_EQ(ShutdownCommandLine("C:\\Windows\\system32\\"),
+              "C:\\Windows\\system32\\shutdown.exe /s /f /t 0");
+    // Unquoted, "C:\My Windows\..." would first try to run "C:\My.exe".
+    EXPECT_EQ(ShutdownCommandLine("C:\\My Windows\\system32"),
+              "\"C:\\My Windows\\system32\\shutdown.exe\" /s /f /t 0");
+}
+
+TEST(FlashToolFor, SixtyFourBitSystemsGetTheSixtyFourBitBuild) {
+    EXPECT_STREQ(FlashToolFor(true), "fptw64.exe");
+    EXPECT_STREQ(FlashToolFor(false), "fptw.exe");
+}
+
+}  // namespace
+}  // namespace vq

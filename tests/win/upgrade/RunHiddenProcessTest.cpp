@@ -1,0 +1,104 @@
+// Running a payload tool: found in the work directory by bare name, judged by its exit code only.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "testing/win/tests/DoubleRunner.h"
+#include "upgrade/RunHiddenProcess.h"
+#include "upgrade/UpgradeRules.h"
+
+namespace vq {
+namespace {
+
+using testing::BinDir;
+using testing::CopyInto;
+using testing::ReadBytes;
+using testing::ScopedEnv;
+using testing::ScratchDir;
+
+class RunHiddenProcessTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char dir[MAX_PATH];
+        GetCurrentDirectoryA(sizeof dir, dir);
+        savedDir_ = dir;
+    }
+    void TearDown() override { SetCurrentDirectoryA(savedDir_.c_str()); }
+    ScratchDir work{"run"};
+
+private:
+    std::string savedDir_;
+};
+
+TEST_F(RunHiddenProcessTest, ReturnsTheToolsExitCodeWhateverItIs) {
+    CopyInto(work.Path(), "gzipw.exe");
+    for (const char* code : {"0", "1", "3", "255", "3221225477"}) {
+        SCOPED_TRACE(code);
+        ScopedEnv forced("VQ_TEST_GZIP_EXIT", code);
+        EXPECT_EQ(RunHiddenProcess(work.Path(), kGzipTool, kGzipCommandLine),
+                  uint32_t(strtoul(code, nullptr, 10)));
+    }
+}
+
+TEST_F(RunHiddenProcessTest, TakesTheToolFromTheWorkDirectoryAndLeavesTheProcessThere) {
+    // A tool of that name in the current directory must not be the one that runs.
+    ScratchDir elsewhere{"cwd"};
+    CopyInto(elsewhere.Path(), "gzipw.exe");
+    ASSERT_TRUE(SetCurrentDirectoryA(elsewhere.Path().c_str()));
+    EXPECT_EQ(RunHiddenProcess(work.Path(), kGzipTool, kGzipCommandLine), kToolNotRun);
+
+    char dir[MAX_PATH];
+    GetCurrentDirectoryA(sizeof dir, dir);
+    EXPECT_EQ(lstrcmpiA(dir, work.Path().c_str()), 0) << dir;
+}
+
+TEST_F(RunHiddenProcessTest, PassesTheArgumentsAloneAndStartsTheChildInTheWorkDirectory) {
+    ScratchDir flash{"rec"};
+    ScopedEnv record("VQ_TEST_FLASH_DIR", flash.Path().c_str());
+    CopyInto(work.Path(), "fptw64.exe");
+    // No image in the work directory: the double records what it got, then fails with 3.
+    EXPECT_EQ(RunHiddenProcess(work.Path(), kFlashTool64, kFlashCommandLine), 3u);
+    const auto log = ReadBytes(flash / "flash.log");
+    const std::string text(log.begin(), log.end());
+    EXPECT_NE(text.find("\tfptw64.exe\t -f Bios.bin\t" + work.Path() + "\r\n"), std::string::npos)
+        << text;
+}
+
+TEST_F(RunHiddenProcessTest, AToolThatCannotStartCountsAsFailed) {
+    EXPECT_EQ(RunHiddenProcess(work.Path(), kFlashTool64, kFlashCommandLine), kToolNotRun);
+    testing::WriteBytes(work / "fptw64.exe", {'n', 'o', 't', ' ', 'a', 'n', ' ', 'e', 'x', 'e'});
+    EXPECT_EQ(RunHiddenProcess(work.Path(), kFlashTool64, kFlashCommandLine), kToolNotRun);
+    EXPECT_EQ(RunHiddenProcess(work.Path() + "\\missing", kFlashTool64, kFlashCommandLine),
+              kToolNotRun);
+}
+
+// Handle tables hand out free slots from the bottom, so where a batch of fresh handles ends shows
+// how many slots are taken (Wine reports no handle count).
+uintptr_t HandleFrontier() {
+    HANDLE probes[64];
+    uintptr_t highest = 0;
+    for (HANDLE& probe : probes) {
+        probe = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+        highest = std::max(highest, reinterpret_cast<uintptr_t>(probe));
+    }
+    for (HANDLE probe : probes) {
+        CloseHandle(probe);
+    }
+    return highest;
+}
+
+TEST_F(RunHiddenProcessTest, ClosesTheChildsHandles) {
+    CopyInto(work.Path(), "gzipw.exe");
+    ScopedEnv forced("VQ_TEST_GZIP_EXIT", "0");
+    RunHiddenProcess(work.Path(), kGzipTool, kGzipCommandLine);  // first use may open lasting handles
+    const uintptr_t before = HandleFrontier();
+    for (int i = 0; i < 5; ++i) {
+        ASSERT_EQ(RunHiddenProcess(work.Path(), kGzipTool, kGzipCommandLine), 0u);
+    }
+    const uintptr_t after = HandleFrontier();
+    constexpr uintptr_t kHandleStep = 4;  // handle values are multiples of four
+    EXPECT_LT(after, before + 5 * kHandleStep);  // two handles per run would leak ten
+}
+
+}  // namespace
+}  // namespace vq
