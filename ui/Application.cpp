@@ -3,17 +3,42 @@
 
 #include <commctrl.h>
 
+#include "res/ResourceIds.h"
+
 namespace vq::ui {
 
 namespace {
 constexpr const char* kAppClass = "TApplication";
-}
+constexpr DWORD kAppStyle = WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX;
+
+// The main form, for the owner window's handler.
+HWND gMainForm = nullptr;
+}  // namespace
 
 TApplication::~TApplication() {
     if (hwnd_) DestroyWindow(hwnd_);
 }
 
 LRESULT CALLBACK TApplication::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+        case WM_ACTIVATE:
+            // A click on the taskbar button activates this window: hand over to the form.
+            if (LOWORD(wParam) != WA_INACTIVE && !HIWORD(wParam) && gMainForm &&
+                IsWindowVisible(gMainForm) && IsWindowEnabled(gMainForm)) {
+                SetActiveWindow(gMainForm);
+                return 0;
+            }
+            break;
+        case WM_CLOSE:
+            // "Close window" on the taskbar button closes the form, which ends the program.
+            if (gMainForm) {
+                PostMessageA(gMainForm, WM_CLOSE, 0, 0);
+                return 0;
+            }
+            break;
+        default:
+            break;
+    }
     return DefWindowProcA(hwnd, msg, wParam, lParam);
 }
 
@@ -25,9 +50,15 @@ bool TApplication::Initialize() {
     wc.cbSize = sizeof(wc);
     wc.lpfnWndProc = &TApplication::WndProc;
     wc.hInstance = inst;
+    const LPCSTR icon = MAKEINTRESOURCEA(kIdiMain);
+    wc.hIcon = static_cast<HICON>(LoadImageA(inst, icon, IMAGE_ICON, GetSystemMetrics(SM_CXICON),
+                                             GetSystemMetrics(SM_CYICON), 0));
+    wc.hIconSm = static_cast<HICON>(LoadImageA(inst, icon, IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                               GetSystemMetrics(SM_CYSMICON), 0));
     wc.lpszClassName = kAppClass;
     if (!RegisterClassExA(&wc)) return false;
-    hwnd_ = CreateWindowExA(0, kAppClass, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, inst, nullptr);
+    hwnd_ = CreateWindowExA(0, kAppClass, "", kAppStyle, GetSystemMetrics(SM_CXSCREEN) / 2,
+                            GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0, nullptr, nullptr, inst, nullptr);
     return hwnd_ != nullptr;
 }
 
@@ -35,10 +66,13 @@ void TApplication::SetTitle(const char* title) { SetWindowTextA(hwnd_, title); }
 
 void TApplication::Run() {
     if (!main_) return;
+    gMainForm = main_->Handle();
+    ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
     ShowWindow(main_->Handle(), SW_SHOWNORMAL);
     UpdateWindow(main_->Handle());
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) DeliverMessage(msg);
+    gMainForm = nullptr;
     delete main_;
     main_ = nullptr;
 }

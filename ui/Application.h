@@ -14,7 +14,8 @@ public:
     TApplication& operator=(const TApplication&) = delete;
     ~TApplication();
 
-    // Registers the common controls and creates the invisible owner window.
+    // Registers the common controls and creates the owner window, which carries the taskbar
+    // button: zero-sized, so that only its caption and icon are ever seen.
     bool Initialize();
     void SetTitle(const char* title);
     HWND Handle() const { return hwnd_; }

@@ -1,51 +1,91 @@
 // The main window's frame and controls: positions, texts, fonts and colours, in creation order.
 #include "app/Vorquint_form.h"
+#include "res/ResourceIds.h"
 #include "ui/ControlIds.h"
 
 namespace {
 
+using vq::ui::TColor;
+
+// Pixels at 96 dpi; the form scales them when the screen needs it.
 constexpr int kClientWidth = 455;
 constexpr int kClientHeight = 218;
-constexpr UINT kTimerInterval = 250;
+constexpr int kFontHeight = -13;       // window font and every control's but the title
+constexpr int kTitleFontHeight = -21;
+constexpr UINT kTimerInterval = 250;   // ms
 constexpr UINT_PTR kTimerId = 1;
 
-constexpr uint32_t clWindowText = 0x80000008u;
-constexpr uint32_t cl3DDkShadow = 0x80000015u;
-constexpr uint32_t clHotLight = 0x8000001Au;
+struct LabelSpec {
+    int id, left, top;
+    const char* text;
+    int fontHeight;
+    bool bold, underline;
+    TColor color;
+};
+
+constexpr LabelSpec kLabelTitle{vq::kIdLabelTitle, 16, 8, "Zintara", kTitleFontHeight, false, true,
+                                vq::ui::clWindowText};
+constexpr LabelSpec kLabelDesc{vq::kIdLabelDesc, 16, 40, "Label_Desc", kFontHeight, false, false,
+                               vq::ui::cl3DDkShadow};
+constexpr LabelSpec kLabelPercentage{vq::kIdLabelPercentage, 208, 113, "0%", kFontHeight, false,
+                                     false, vq::ui::clWindowText};
+constexpr LabelSpec kLabelMessage{vq::kIdLabelMessage, 8, 168,
+                                  "Do Not Abort the Upgrad or Turn Off the Power", kFontHeight,
+                                  true, false, vq::ui::clHotLight};
+constexpr LabelSpec kLabelCurProgress{vq::kIdLabelCurProgress, 8, 144, "Label_CurProgress",
+                                      kFontHeight, false, false, vq::ui::cl3DDkShadow};
+
+struct BoxSpec {
+    int id, left, top, width, height;
+};
+
+constexpr BoxSpec kBevelSeparator{vq::kIdBevelSeparator, 28, 136, 400, 2};
+constexpr BoxSpec kBitBtnUpgrade{vq::kIdBitBtnUpgrade, 344, 160, 105, 49};
+constexpr BoxSpec kProgressBar{vq::kIdProgressBar, 8, 88, 441, 17};
+constexpr const char* kUpgradeCaption = "&Upgrade";
 
 }  // namespace
 
 void TForm1::CreateControls(HWND owner) {
-    using namespace vq;
-    if (!CreateForm(owner, kFormCaption, kClientWidth, kClientHeight)) return;
-    HWND h = Handle();
-    Label_Title.Create(h, kIdLabelTitle, 16, 8, "Zintara", -21, false, true, clWindowText);
-    Label_Desc.Create(h, kIdLabelDesc, 16, 40, "Label_Desc", -13, false, false, cl3DDkShadow);
-    Label_Percentage.Create(h, kIdLabelPercentage, 208, 113, "0%", -13, false, false, clWindowText);
-    Label_Message.Create(h, kIdLabelMessage, 8, 168, "Do Not Abort the Upgrad or Turn Off the Power", -13,
-                         true, false, clHotLight);
-    Label_CurProgress.Create(h, kIdLabelCurProgress, 8, 144, "Label_CurProgress", -13, false, false,
-                             cl3DDkShadow);
-    Bevel_Separator.Create(h, kIdBevelSeparator, 28, 136, 400, 2);
-    BitBtn_Upgrade.Create(h, kIdBitBtnUpgrade, 344, 160, 105, 49, "&Upgrade");
-    ProgressBar.Create(h, kIdProgressBar, 8, 88, 441, 17);
+    if (!CreateForm(owner, vq::kFormCaption, kClientWidth, kClientHeight, kFontHeight,
+                    vq::ui::clBtnFace, vq::kIdiMain)) {
+        return;
+    }
+    const vq::ui::ScaleRatio& s = Scale();
+    const HWND h = Handle();
+    auto label = [&](vq::ui::TLabel& l, const LabelSpec& spec) {
+        l.Create(h, spec.id, s.Apply(spec.left), s.Apply(spec.top), spec.text,
+                 s.Apply(spec.fontHeight), spec.bold, spec.underline, spec.color);
+    };
+    auto box = [&](const BoxSpec& b, auto&& create) {
+        create(b.id, s.Apply(b.left), s.Apply(b.top), s.Apply(b.width), s.Apply(b.height));
+    };
+    label(Label_Title, kLabelTitle);
+    label(Label_Desc, kLabelDesc);
+    label(Label_Percentage, kLabelPercentage);
+    label(Label_Message, kLabelMessage);
+    label(Label_CurProgress, kLabelCurProgress);
+    box(kBevelSeparator, [&](int id, int x, int y, int w, int ht) {
+        Bevel_Separator.Create(h, id, x, y, w, ht);
+    });
+    box(kBitBtnUpgrade, [&](int id, int x, int y, int w, int ht) {
+        BitBtn_Upgrade.Create(h, id, x, y, w, ht, kUpgradeCaption, s.Apply(kFontHeight),
+                              vq::kIdbUpgrade);
+    });
+    box(kProgressBar, [&](int id, int x, int y, int w, int ht) {
+        ProgressBar.Create(h, id, x, y, w, ht);
+    });
     Timer1.Start(h, kTimerId, kTimerInterval);
+    // The button is first in the tab order and the only control that takes the focus.
+    SetActiveControl(BitBtn_Upgrade.Handle());
     CenterOnScreen();
-    SetFocus(BitBtn_Upgrade.Handle());
 }
 
 void TForm1::DoCommand(int id, int code) {
     if (id == vq::kIdBitBtnUpgrade && code == BN_CLICKED) BitBtn_UpgradeClick(&BitBtn_Upgrade);
 }
 
-HBRUSH TForm1::DoCtlColor(HDC dc, HWND control) {
-    const vq::ui::TLabel* labels[] = {&Label_Title, &Label_Desc, &Label_Percentage, &Label_Message,
-                                      &Label_CurProgress};
-    for (const auto* label : labels) {
-        if (label->Handle() != control) continue;
-        SetTextColor(dc, vq::ui::ColorToRGB(label->FontColor()));
-        SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-        return GetSysColorBrush(COLOR_BTNFACE);
-    }
+HBRUSH TForm1::DoCtlColor(HDC, HWND) {
+    // Every control paints in its own colours.
     return nullptr;
 }
