@@ -44,19 +44,28 @@ public:
                                           : InflateStatus::BadBlockType;
             if (s != InflateStatus::Ok) return s;
         } while (last == 0);
+        AlignToByte();
         return InflateStatus::Ok;
     }
 
     uint32_t Written() const { return written_; }
+
+    // After Run: the input that follows the deflate stream.
+    int NextByteAfterStream() { return NextInputByte(); }
 
 private:
     static constexpr int kMaxBits = 15;
     static constexpr int kMaxLitLen = 288;
     static constexpr int kMaxDist = 30;
 
+    // Codes up to kFastBits long decode with one table look-up; longer ones bit by bit.
+    static constexpr int kFastBits = 9;
+    static constexpr uint16_t kFastLenShift = 12;
+
     struct Huffman {
         uint16_t count[kMaxBits + 1];
         uint16_t symbol[kMaxLitLen];
+        uint16_t fast[1 << kFastBits];  // symbol | length << kFastLenShift; 0: not a short code
     };
 
     bool Bits(int n, uint32_t& v) {
@@ -72,6 +81,22 @@ private:
         return true;
     }
 
+    // Whole bytes only: the stream must be at a byte boundary. Bytes already taken into the bit
+    // buffer come first, so nothing read ahead is lost.
+    int NextInputByte() {
+        if (bitCount_ < 8) return in_.NextByte();
+        const int b = int(bitBuf_ & 0xFF);
+        bitBuf_ >>= 8;
+        bitCount_ -= 8;
+        return b;
+    }
+
+    void AlignToByte() {
+        const int drop = bitCount_ & 7;
+        bitBuf_ >>= drop;
+        bitCount_ -= drop;
+    }
+
     bool Emit(uint8_t b) {
         if (!out_.Put(b)) return false;
         ++written_;
@@ -79,13 +104,12 @@ private:
     }
 
     InflateStatus Stored() {
-        bitBuf_ = 0;  // the rest of the current byte is padding
-        bitCount_ = 0;
+        AlignToByte();  // the rest of the current byte is padding
         uint32_t len, nlen;
         if (!Bits(16, len) || !Bits(16, nlen)) return InflateStatus::Truncated;
         if (len != (~nlen & 0xFFFF)) return InflateStatus::BadStoredLength;
         while (len--) {
-            const int b = in_.NextByte();
+            const int b = NextInputByte();
             if (b < 0) return InflateStatus::Truncated;
             if (!Emit(uint8_t(b))) return InflateStatus::OutputFailed;
         }
@@ -94,6 +118,7 @@ private:
 
     // Canonical code from lengths; < 0 over-subscribed, > 0 incomplete, 0 complete.
     static int Construct(Huffman& h, const uint8_t* length, int n) {
+        for (uint16_t& f : h.fast) f = 0;
         for (int len = 0; len <= kMaxBits; ++len) h.count[len] = 0;
         for (int s = 0; s < n; ++s) ++h.count[length[s]];
         if (h.count[0] == n) return 0;
@@ -108,11 +133,47 @@ private:
         for (int len = 1; len < kMaxBits; ++len) offs[len + 1] = uint16_t(offs[len] + h.count[len]);
         for (int s = 0; s < n; ++s)
             if (length[s] != 0) h.symbol[offs[length[s]]++] = uint16_t(s);
+        BuildFastTable(h, length, n);
         return left;
+    }
+
+    // The stream holds each code's bits first bit first, so the table is indexed by the code
+    // reversed.
+    static void BuildFastTable(Huffman& h, const uint8_t* length, int n) {
+        uint16_t next[kMaxBits + 1];
+        uint16_t code = 0;
+        next[0] = 0;
+        for (int len = 1; len <= kMaxBits; ++len) {
+            code = uint16_t((code + (len > 1 ? h.count[len - 1] : 0)) << 1);
+            next[len] = code;
+        }
+        for (int s = 0; s < n; ++s) {
+            const int len = length[s];
+            if (len == 0) continue;
+            const uint16_t c = next[len]++;
+            if (len > kFastBits) continue;
+            uint32_t rev = 0;
+            for (int b = 0; b < len; ++b) rev |= uint32_t((c >> b) & 1) << (len - 1 - b);
+            for (uint32_t i = rev; i < (1u << kFastBits); i += 1u << len)
+                h.fast[i] = uint16_t(s | len << kFastLenShift);
+        }
     }
 
     // Next symbol, -1 on end of input, -2 on a code the table does not hold.
     int Decode(const Huffman& h) {
+        while (bitCount_ < kFastBits) {
+            const int b = in_.NextByte();
+            if (b < 0) break;  // near the end: the entry must not need bits that are not there
+            bitBuf_ |= uint32_t(b) << bitCount_;
+            bitCount_ += 8;
+        }
+        const uint16_t e = h.fast[bitBuf_ & ((1u << kFastBits) - 1)];
+        const int len = e >> kFastLenShift;
+        if (e != 0 && len <= bitCount_) {
+            bitBuf_ >>= len;
+            bitCount_ -= len;
+            return e & ((1 << kFastLenShift) - 1);
+        }
         int code = 0, first = 0, index = 0;
         for (int len = 1; len <= kMaxBits; ++len) {
             uint32_t bit;
@@ -293,16 +354,14 @@ InflateStatus GunzipMember(In& in, Out& out) {
     const InflateStatus s = inflater.Run();
     if (s != InflateStatus::Ok) return s;
 
-    uint8_t t[8];
-    for (uint8_t& b : t) {
-        const int c = in.NextByte();
+    uint32_t crc = 0, size = 0;  // the trailer: CRC-32 and ISIZE, little-endian
+    for (int i = 0; i < 8; ++i) {
+        const int c = inflater.NextByteAfterStream();
         if (c < 0) return InflateStatus::Truncated;
-        b = uint8_t(c);
+        (i < 4 ? crc : size) |= uint32_t(c) << (8 * (i & 3));
     }
-    const uint32_t crc = uint32_t(t[0]) | uint32_t(t[1]) << 8 | uint32_t(t[2]) << 16 | uint32_t(t[3]) << 24;
-    const uint32_t size = uint32_t(t[4]) | uint32_t(t[5]) << 8 | uint32_t(t[6]) << 16 | uint32_t(t[7]) << 24;
     if (crc != ~crcOut.crc || size != inflater.Written()) return InflateStatus::BadTrailer;
-    if (in.NextByte() >= 0) return InflateStatus::TrailingData;
+    if (inflater.NextByteAfterStream() >= 0) return InflateStatus::TrailingData;
     return InflateStatus::Ok;
 }
 

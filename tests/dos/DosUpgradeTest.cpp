@@ -1,0 +1,214 @@
+// Whole runs of the DOS upgrade in DOSBox: a program carrying a container made by vqpack, the
+// gzip and flash doubles inside it, the answer from a file, and the screen read back afterwards.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <zlib.h>
+
+#include <string>
+
+#include "DosboxRun.h"
+#include "testing/host/FlashImageGen.h"
+
+namespace vqtest {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kTitle = "Zintara v1.0.983.0";
+const std::string kPrompt = "Start to upgrade your Sugarbay platform (y/n)?";
+const std::string kWarning = "Do Not Abort the Upgrade or Turn Off the Power.";
+const std::string kFailExtract = "Fail to extract upgrade files. File may be corrupted.";
+const std::string kFailUpgrade = "Fail to upgrade. Please check if ME_UNLOCK is shorted.";
+constexpr uint8_t kYellow = 14, kGrey = 7, kBlinkRed = 0x84, kGreen = 10, kRed = 4;
+// Rows on a screen the program cleared, with the answer read from a file (nothing echoed).
+constexpr int kTitleRow = 1, kPromptRow = 6, kWarningRow = 7, kStatusRow = 9, kFailureRow = 11;
+
+const char* const kRunProgram = "C:\\BIN\\VQTEST.EXE < C:\\ANSWER.TXT";
+
+class DosUpgrade : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        inputs_ = fs::temp_directory_path() / ("vq-dosbox-inputs-" + std::to_string(getpid()));
+        fs::create_directories(inputs_);
+        image_ = vq::testing::MakeFlashImage();
+        WriteBytes(inputs_ / "bios.bin", image_);
+        for (int i = 2; i <= 10; ++i) WriteBytes(inputs_ / ("entry" + std::to_string(i)), Bytes(size_t(100 * i), uint8_t(i)));
+        container_ = Build({});
+    }
+    static void TearDownTestSuite() { fs::remove_all(inputs_); }
+
+    void SetUp() override {
+        if (container_.empty()) GTEST_SKIP() << "no container: vqpack build did not run";
+        drive_ = fs::temp_directory_path() / ("vq-dosbox-" + std::to_string(getpid()) + "-" +
+                                              ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(drive_);
+        fs::create_directories(drive_ / "WORK");
+        fs::create_directories(drive_ / "VQCTL");
+    }
+    void TearDown() override {
+        if (!HasFailure()) fs::remove_all(drive_);
+    }
+
+    // The program with a container: entry 11 from `bios`, or a gzip member stored as it is.
+    static Bytes Build(const std::string& rawBios) {
+        const fs::path out = inputs_ / "VQTEST.EXE";
+        std::string cmd = "'" VQ_VQPACK "' build --image '" VQ_DOS_PROGRAM "' --out '" + out.string() + "'";
+        if (!rawBios.empty()) cmd += " --raw 11";
+        cmd += " '" VQ_DOS_DOUBLES "/GZIP.EXE' '" + (inputs_ / "entry2").string() + "' '" VQ_FPARTS "' '" VQ_DOS_DOUBLES
+               "/FLASH.EXE'";
+        for (int i = 5; i <= 10; ++i) cmd += " '" + (inputs_ / ("entry" + std::to_string(i))).string() + "'";
+        cmd += " '" + (rawBios.empty() ? (inputs_ / "bios.bin").string() : rawBios) + "' >/dev/null";
+        if (system(cmd.c_str()) != 0) return {};
+        return ReadBytes(out);
+    }
+
+    DosRunResult Run(const Bytes& program, const std::string& answer) {
+        WriteBytes(drive_ / "BIN" / "VQTEST.EXE", program);
+        WriteBytes(drive_ / "ANSWER.TXT", Bytes(answer.begin(), answer.end()));
+        DosRunResult r = RunInDosbox(drive_, {"cd \\WORK", kRunProgram});
+        EXPECT_TRUE(r.ran) << r.log;
+        return r;
+    }
+
+    void Switch(const char* name) { WriteBytes(drive_ / "VQCTL" / name, Bytes{'1'}); }
+    bool WorkDirLeft() const { return !FindNoCase(drive_ / "WORK", "VqPTemp").empty(); }
+    Bytes Flashed() const { return ReadBytes(drive_ / "FLASHED.BIN"); }
+
+    static void ExpectHeading(const Screen& s) {
+        EXPECT_TRUE(s.Line(kTitleRow, kTitle, kYellow)) << s.Dump();
+        EXPECT_TRUE(s.Line(kPromptRow, kPrompt + " ", kGrey)) << s.Dump();
+    }
+
+    static void ExpectFailure(const DosRunResult& r, const std::string& status, const std::string& failure) {
+        EXPECT_EQ(r.exitCode, 0);
+        ExpectHeading(r.screen);
+        EXPECT_TRUE(r.screen.Line(kWarningRow, kWarning, kBlinkRed)) << r.screen.Dump();
+        EXPECT_TRUE(r.screen.Line(kStatusRow, status, kGreen)) << r.screen.Dump();
+        EXPECT_TRUE(r.screen.Line(kFailureRow, failure, kRed)) << r.screen.Dump();
+    }
+
+    static inline fs::path inputs_;
+    static inline Bytes image_;
+    static inline Bytes container_;
+    fs::path drive_;
+};
+
+TEST_F(DosUpgrade, AnythingButYLeavesTheDiskAlone) {
+    for (const std::string answer : {"n\r\n", "N\r\n", "\r\n", "", "x\r\n"}) {
+        SCOPED_TRACE("answer \"" + answer + "\"");
+        const DosRunResult r = Run(container_, answer);
+        EXPECT_EQ(r.exitCode, 0);
+        EXPECT_FALSE(WorkDirLeft());
+        ExpectHeading(r.screen);
+        EXPECT_EQ(r.screen.Row(3), "Upgrade your Sugarbay platform to support Ivybridge processors");
+        EXPECT_EQ(r.screen.Attr(0, 3), kGrey);
+        EXPECT_EQ(r.screen.Row(4), "Disclaimer: Do Not abort the upgrade after starting it.");
+        EXPECT_EQ(r.screen.Row(kWarningRow), "") << r.screen.Dump();
+    }
+}
+
+TEST_F(DosUpgrade, FlashesTheContainersImageAndLeavesNothingBehind) {
+    Switch("SHOTS.TXT");
+    const DosRunResult r = Run(container_, "y\r\n");
+    EXPECT_EQ(r.exitCode, 1);  // the power-off came back: there is no chipset under DOSBox
+    EXPECT_TRUE(Flashed() == image_) << "the flash tool got " << Flashed().size() << " bytes";
+    EXPECT_FALSE(WorkDirLeft());
+    EXPECT_TRUE(FindNoCase(drive_ / "BIN", "VqPTemp").empty());
+    // Below the current directory, not the executable's.
+    const Bytes dir = ReadBytes(drive_ / "FLASHDIR.TXT");
+    EXPECT_EQ(strncasecmp(reinterpret_cast<const char*>(dir.data()), "C:\\WORK\\VQPTEMP\r\n", dir.size()), 0);
+
+    ExpectHeading(r.screen);
+    EXPECT_TRUE(r.screen.Line(kWarningRow, kWarning, kBlinkRed)) << r.screen.Dump();
+    EXPECT_TRUE(r.screen.Line(kStatusRow, "Preparing to shutdown the system", kGreen)) << r.screen.Dump();
+    EXPECT_EQ(r.screen.Row(kFailureRow), "");
+    // What the screen showed while each tool ran.
+    Screen whileGzip, whileFlash;
+    ASSERT_TRUE(whileGzip.Load(drive_ / "GZSHOT.BIN"));
+    EXPECT_TRUE(whileGzip.Line(kStatusRow, "Extracting files ...", kGreen)) << whileGzip.Dump();
+    ASSERT_TRUE(whileFlash.Load(drive_ / "FLSHOT.BIN"));
+    EXPECT_TRUE(whileFlash.Line(kStatusRow, "Flashing BIOS ...", kGreen)) << whileFlash.Dump();
+}
+
+TEST_F(DosUpgrade, AWrongMagicIsAnExtractionFailure) {
+    Bytes program = container_;
+    const size_t c = program[program.size() - 4] | program[program.size() - 3] << 8 | program[program.size() - 2] << 16;
+    program[c] = 'X';
+    const DosRunResult r = Run(program, "yes\r\n");  // only the first character counts
+    ExpectFailure(r, "Extracting files ...", kFailExtract);
+    EXPECT_FALSE(WorkDirLeft());
+    EXPECT_TRUE(Flashed().empty());
+}
+
+TEST_F(DosUpgrade, ADamagedGzipMemberIsAnExtractionFailure) {
+    Bytes gz(compressBound(uLong(image_.size())) + 64);
+    z_stream z{};
+    ASSERT_EQ(deflateInit2(&z, 9, Z_DEFLATED, 31, 9, Z_DEFAULT_STRATEGY), Z_OK);
+    z.next_in = image_.data();
+    z.avail_in = uInt(image_.size());
+    z.next_out = gz.data();
+    z.avail_out = uInt(gz.size());
+    ASSERT_EQ(deflate(&z, Z_FINISH), Z_STREAM_END);
+    gz.resize(z.total_out);
+    deflateEnd(&z);
+    gz[gz.size() / 2] ^= 0x55;
+    WriteBytes(inputs_ / "damaged.gz", gz);
+    const Bytes program = Build((inputs_ / "damaged.gz").string());
+    ASSERT_FALSE(program.empty());
+    const DosRunResult r = Run(program, "Y\r\n");
+    ExpectFailure(r, "Extracting files ...", kFailExtract);
+    EXPECT_FALSE(WorkDirLeft());  // the clean-up ran from inside the work directory
+    EXPECT_TRUE(Flashed().empty());
+}
+
+TEST_F(DosUpgrade, ATruncatedFileIsAnExtractionFailure) {
+    // Bytes cut from the middle of the last entry: the trailer and the magic are still right,
+    // but the records now run past the end of the file.
+    Bytes cutInside = container_;
+    const size_t c = cutInside[cutInside.size() - 4] | cutInside[cutInside.size() - 3] << 8;
+    cutInside.erase(cutInside.end() - 5000, cutInside.end() - 4);
+    const Bytes trailer(container_.end() - 4, container_.end());
+    ASSERT_EQ(Bytes(cutInside.end() - 4, cutInside.end()), trailer);
+    ASSERT_LT(c, cutInside.size());
+    // And a file that simply stops early.
+    const Bytes cutShort(container_.begin(), container_.end() - 70000);
+    for (const Bytes* program : {static_cast<const Bytes*>(&cutInside), &cutShort}) {
+        const DosRunResult r = Run(*program, "y\r\n");
+        ExpectFailure(r, "Extracting files ...", kFailExtract);
+        EXPECT_FALSE(WorkDirLeft());
+    }
+}
+
+TEST_F(DosUpgrade, AnErrorLogAfterFlashingIsAFlashFailure) {
+    Switch("FLASHERR.TXT");
+    const DosRunResult r = Run(container_, "y\r\n");
+    ExpectFailure(r, "Flashing BIOS ...", kFailUpgrade);
+    EXPECT_FALSE(WorkDirLeft());
+}
+
+TEST_F(DosUpgrade, AnErrorLogFromBeforeTheFlashDoesNotCount) {
+    Switch("GZLOG.TXT");  // gzip leaves an ERROR.LOG in the work directory
+    const DosRunResult r = Run(container_, "y\r\n");
+    EXPECT_EQ(r.exitCode, 1) << r.screen.Dump();
+    EXPECT_TRUE(Flashed() == image_);
+    EXPECT_FALSE(WorkDirLeft());
+}
+
+TEST_F(DosUpgrade, ALeftoverWorkDirectoryIsReplacedByFreshFiles) {
+    const fs::path old = drive_ / "WORK" / "VQPTEMP";
+    for (int i = 0; i <= 11; ++i) WriteBytes(old / ("VQEXT_" + std::to_string(i)), Bytes(7, 'o'));
+    Bytes staleImage = image_;  // a different image the flash double would accept
+    staleImage[4096] ^= 0xFF;
+    WriteBytes(old / "BIOS.BIN", staleImage);
+    WriteBytes(old / "ERROR.LOG", Bytes{'o', 'l', 'd'});
+    WriteBytes(old / "OUTPUT", Bytes{'o', 'l', 'd'});
+    for (const auto& e : fs::directory_iterator(old)) chmod(e.path().c_str(), 0444);
+    const DosRunResult r = Run(container_, "y\r\n");
+    EXPECT_EQ(r.exitCode, 1) << r.screen.Dump();
+    EXPECT_TRUE(Flashed() == image_) << "the flash tool did not get the container's image";
+    EXPECT_FALSE(WorkDirLeft());
+}
+
+}  // namespace
+}  // namespace vqtest
