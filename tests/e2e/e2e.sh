@@ -1,0 +1,229 @@
+#!/usr/bin/env bash
+# End-to-end scenarios: the assembled Vorquint.exe run under Wine, driven like a user would, with
+# the test doubles standing in for gzip, the flash tool and shutdown. Usage: e2e.sh SCENARIO
+set -uo pipefail
+. "$(dirname "$0")/lib.sh"
+
+readonly LONG_FLASH_MS=23000  # long enough for the bar to climb from 1 to 89 and rest there
+readonly CREEP_MIN=3.0 CREEP_MAX=4.6  # points per second: one per 250 ms tick
+
+# Wine prefers a native shutdown.exe only where the system's own one lies.
+setup() {
+  "$root/scripts/wine-session" start
+  local target="$WINEPREFIX/drive_c/windows/system32/shutdown.exe"
+  cmp -s "$bin/shutdown.exe" "$target" || cp "$bin/shutdown.exe" "$target"
+  check "shutdown double installed in the prefix's system directory" cmp -s "$bin/shutdown.exe" "$target"
+  [ "$failures" -eq 0 ] || exit 1
+}
+
+# Reads the 4-byte little-endian container offset from the end of a file.
+container_offset() { od -An -tu4 -j $(( $(stat -c %s "$1") - 4 )) -N4 "$1" | tr -d ' '; }
+
+flip_byte() {
+  local file=$1 at=$2 old
+  old=$(od -An -tu1 -j "$at" -N1 "$file" | tr -d ' ')
+  printf "\\x$(printf %02x $(( old ^ 0xFF )))" | dd of="$file" bs=1 seek="$at" conv=notrunc status=none
+}
+
+declined() {
+  scenario declined
+  drive --answer no --second-click 500 --until-stage "$S_STOPPED" --linger 1500 --timeout 30
+  check "the confirmation box shows the question" \
+    [ "$(awk -F'\t' '$2 == "confirm" { print $4; exit }' "$timeline")" = "$CONFIRM_TEXT" ]
+  check "the button stays usable: a second click asks again" [ "$(event_count confirm)" -eq 2 ]
+  check "stage stays Stopped" [ "$(last_field 5)" = "$S_STOPPED" ]
+  check "bar at 0" [ "$(last_field 2)" = 0 ]
+  check "button enabled" [ "$(last_field 4)" = 1 ]
+  check "no work directory" [ ! -e "$work" ]
+  check "no tool ran" [ ! -e "$flash/flash.log" ]
+  check "the program closes with 0" [ "$(event_ms exit)" != "" ]
+}
+
+success() {
+  scenario success
+  export VQ_TEST_FLASH_MS=$LONG_FLASH_MS
+  drive --answer yes --second-click 1000 --until-stage "$S_SHUTTING_DOWN" --linger 6500 --timeout 90
+  check "reached Shuting down" [ -n "$(first_ms "$S_SHUTTING_DOWN")" ]
+  check "stages in protocol order" in_protocol_order
+  # Stages 1, 2, 4 and 5 can pass within one 250 ms tick here and then are never shown.
+  for s in "$S_FLASHING" "$S_CLEAN_DONE" "$S_COMPLETE"; do
+    check "stage seen: $s" seen "$s"
+  done
+  check "one confirmation only: the second click is refused" [ "$(event_count confirm)" -eq 1 ]
+  check "button disabled throughout" button_disabled_once_running
+
+  # The bar during the flash: one point per tick up to 89, then resting there.
+  local creep
+  creep=$(samples | awk -F'\t' -v c="$S_FLASHING" '
+    $5 == c && !seen { t0 = $1; b0 = $2; seen = 1 }
+    $5 == c && $2 == 89 && !top { t1 = $1; top = 1 }
+    $5 == c && top && $2 != 89 { moved = 1 }
+    END { if (!top || moved || t1 <= t0) print "none"; else printf "%.2f %d %d\n", (89 - b0) * 1000 / (t1 - t0), b0, t1 - t0 }')
+  echo "flash creep: $creep (points/s, from, ms)"
+  check "bar creeps at about 4 points/s during the flash and rests at 89" \
+    awk -v r="${creep%% *}" -v lo=$CREEP_MIN -v hi=$CREEP_MAX 'BEGIN { exit !(r + 0 >= lo && r + 0 <= hi) }'
+  check "89% shown while resting" bash -c "grep -qP '\t89\t89%\t0\t\Q$S_FLASHING\E\t' '$timeline'"
+
+  # The flash double: the 64-bit build, in the work directory, with the exact image.
+  local start
+  start=$(flash_lines | awk -F'\t' '$1 == "start"')
+  check "flash tool ran once" [ "$(flash_event_count start)" -eq 1 ]
+  check "64-bit flash tool chosen" [ "$(cut -f3 <<<"$start")" = fptw64.exe ]
+  check "flash command line is ' -f Bios.bin'" [ "$(cut -f4 <<<"$start")" = " -f Bios.bin" ]
+  check "flash ran in the work directory" [ "$(cut -f5 <<<"$start")" = "$(winpath "$work")" ]
+  check "the flash received the exact image" image_flashed
+  check "work directory gone" [ ! -e "$work" ]
+
+  # Pacing of the last stages, as the window showed them, and the shutdown call.
+  local t6 t7 t8 epoch sd
+  t6=$(first_ms "$S_CLEAN_DONE"); t7=$(first_ms "$S_COMPLETE"); t8=$(first_ms "$S_SHUTTING_DOWN")
+  epoch=$(start_epoch)
+  echo "stage 6 at $t6 ms, 7 at $t7 ms, 8 at $t8 ms"
+  check "stage 7 about 0.5 s after stage 6" between 250 $(( t7 - t6 )) 1000
+  check "stage 8 5 s after stage 7" between 4600 $(( t8 - t7 )) 5400
+  check "bar at 100 for stage 8" [ "$(samples | awk -F'\t' -v c="$S_SHUTTING_DOWN" '$5 == c { print $2 "|" $3; exit }')" = "100|100%" ]
+  check "shutdown called once" [ "$(shutdown_lines | wc -l)" -eq 1 ]
+  sd=$(shutdown_lines | head -n 1)
+  check "shutdown with /s /f /t 0" [ "$(cut -f2 <<<"$sd")" = "/s /f /t 0" ]
+  local program
+  program=$(cut -f3 <<<"$sd" | tr 'A-Z' 'a-z')
+  check "the system directory's shutdown program" [ "$program" = 'c:\windows\system32\shutdown.exe' ]
+  echo "shutdown $(( $(cut -f1 <<<"$sd") - epoch - t8 )) ms after stage 8 was seen"
+  check "shutdown about 5 s after stage 8" between 4400 $(( $(cut -f1 <<<"$sd") - epoch - t8 )) 5600
+}
+
+leftover() {
+  scenario leftover
+  mkdir -p "$work"
+  echo stale >"$work/stale.txt"
+  head -c 1024 /dev/zero >"$work/Bios.bin"
+  echo "not a program" >"$work/fptw64.exe"
+  drive --answer yes --until-stage "$S_SHUTTING_DOWN" --linger 6000 --timeout 60
+  check "stages in protocol order" in_protocol_order
+  check "reached Shuting down" seen "$S_SHUTTING_DOWN"
+  check "the flash received the exact image, not the stale one" image_flashed
+  check "work directory gone, stale files too" [ ! -e "$work" ]
+  check "shutdown called" [ "$(shutdown_lines | wc -l)" -eq 1 ]
+}
+
+# Checks shared by the failures that end in "Extract file failed".
+extract_failed() {
+  check "ends on Extract file failed" [ "$(last_field 5)" = "$S_EXTRACT_FAILED" ]
+  check "bar and percentage at 0" [ "$(last_field 2)|$(last_field 3)" = "0|0%" ]
+  check "failure message shown" [ "$(last_field 6)" = 'Fail to extract upgrade files\nFile may be corrupted' ]
+  check "no later stage" in_order_until_failure "$S_EXTRACT_FAILED"
+  check "flash tool never ran" [ ! -e "$flash/flash.log" ]
+  check "work directory kept, hidden" is_hidden "$work"
+  check "no shutdown" no_shutdown
+  check "button disabled" [ "$(last_field 4)" = 0 ]
+}
+
+gzip_damaged() {
+  scenario gzip_damaged
+  # The last member's CRC32 lies 8 bytes before its end, which is 4 bytes before the file's end.
+  flip_byte "$exe" $(( $(stat -c %s "$exe") - 4 - 8 ))
+  drive --answer yes --until-stage "$S_EXTRACT_FAILED" --linger 1500 --timeout 60
+  extract_failed
+  check "the damaged member kept, the good ones unpacked" \
+    bash -c "[ -f '$work/Bios.bin.gz' ] && [ ! -e '$work/Bios.bin' ] && [ -f '$work/fptw64.exe' ]"
+}
+
+gzip_fails() {
+  scenario gzip_fails
+  export VQ_TEST_GZIP_EXIT=1
+  drive --answer yes --until-stage "$S_EXTRACT_FAILED" --linger 1500 --timeout 60
+  extract_failed
+  check "the extracted files stay" bash -c "[ -f '$work/Bios.bin.gz' ] && [ -f '$work/GZipW.exe' ]"
+}
+
+bad_magic() {
+  scenario bad_magic
+  flip_byte "$exe" "$(container_offset "$exe")"
+  drive --answer yes --until-stage "$S_EXTRACT_FAILED" --linger 1500 --timeout 60
+  extract_failed
+  check "work directory empty" dir_empty "$work"
+}
+
+# Checks shared by the failures that end in "Upgrade failed".
+upgrade_failed() {
+  check "ends on Upgrade failed" [ "$(last_field 5)" = "$S_UPGRADE_FAILED" ]
+  check "bar and percentage at 0" [ "$(last_field 2)|$(last_field 3)" = "0|0%" ]
+  check "failure message shown" [ "$(last_field 6)" = 'Fail to upgrade\nPlease check if ME_UNLOCK is shorted' ]
+  check "no later stage" in_order_until_failure "$S_UPGRADE_FAILED"
+  check "nothing flashed" [ ! -e "$flash/flash.bin" ]
+  check "work directory kept, hidden" is_hidden "$work"
+  check "no shutdown" no_shutdown
+}
+
+flash_fails() {
+  scenario flash_fails
+  export VQ_TEST_FLASH_EXIT=7
+  drive --answer yes --until-stage "$S_UPGRADE_FAILED" --linger 1500 --timeout 60
+  upgrade_failed
+  check "flash tool ran once and failed with 7" \
+    [ "$(flash_lines | awk -F'\t' '$1 == "fail" { print $4 }')" = 7 ]
+  for f in Bios.bin fptw64.exe fparts.txt idrvdll32e.dll Vorquint.exe; do
+    check "work directory keeps $f" [ -f "$work/$f" ]
+  done
+}
+
+flash_missing() {
+  scenario flash_missing
+  # A payload that ends after entry 5: everything up to the 32-bit tool, no 64-bit tool.
+  local in="$bin/../payload-inputs"
+  "${VQ_E2E_VQPACK:?}" build --image "$bin/Vorquint_linked.exe" --out "$exe" \
+    "$in/GZip.exe" "$bin/gzipw.exe" "$root/testing/data/fparts.txt" "$in/fpt.exe" "$bin/fptw.exe" >/dev/null
+  drive --answer yes --until-stage "$S_UPGRADE_FAILED" --linger 1500 --timeout 60
+  upgrade_failed
+  check "no flash tool ran" [ ! -e "$flash/flash.log" ]
+  check "work directory keeps its files" bash -c "[ -f '$work/fptw.exe' ] && [ -f '$work/fparts.txt' ] && [ ! -e '$work/fptw64.exe' ]"
+}
+
+workdir_vanishes() {
+  scenario workdir_vanishes
+  export VQ_TEST_FLASH_MS=3000
+  # Stage 4 passes within a tick, so the bar may creep from where the flash left it (about 13):
+  # 85 points at 4 a second, and the 10.5 s a shutdown would need lie well inside the linger.
+  drive --answer yes --until-stage "$S_CLEANING" --linger 24000 --timeout 60 >/dev/null &
+  local driver=$!
+  # Removed from outside while the flash runs (the flash double holds the image already).
+  check "flash started" wait_for 30 grep -q '^start' "$flash/flash.log"
+  rm -rf "$work"
+  wait "$driver"
+  cat "$timeline"
+  check "the flash finished" [ "$(flash_event_count done)" -eq 1 ]
+  check "rests on Remove temporary files ..." [ "$(last_field 5)" = "$S_CLEANING" ]
+  check "rests at 98 %" [ "$(last_field 2)|$(last_field 3)" = "98|98%" ]
+  check "never beyond 98 %" awk -F'\t' '$1 != "#" && $2 > 98 { bad = 1 } END { exit bad }' "$timeline"
+  check "no later stage" bash -c "! grep -qF -e '$S_CLEAN_DONE' -e '$S_COMPLETE' '$timeline'"
+  check "no shutdown" no_shutdown
+}
+
+close_before_shutdown() {
+  scenario close_before_shutdown
+  drive --answer yes --close-at-stage "$S_COMPLETE" --close-delay 1000 --timeout 60
+  check "the program ended with 0 after the close" [ "$(awk -F'\t' '$2 == "ended" { print $4 }' "$timeline")" = 0 ]
+  sleep 11
+  check "no shutdown" no_shutdown
+  check "the upgrade itself had finished" bash -c "[ ! -e '$work' ] && cmp -s '$flash/flash.bin' '$bin/../payload-inputs/Bios.bin'"
+}
+
+close_during_flash() {
+  scenario close_during_flash
+  export VQ_TEST_FLASH_MS=4000
+  drive --answer yes --close-at-stage "$S_FLASHING" --close-delay 500 --timeout 60
+  check "the program ended with 0 after the close" [ "$(awk -F'\t' '$2 == "ended" { print $4 }' "$timeline")" = 0 ]
+  check "the flash tool still finishes" wait_for 15 bash -c "[ \"\$(tr -d '\r' < '$flash/flash.log' | grep -c '^done')\" = 1 ]"
+  check "with the exact image" image_flashed
+  check "no clean-up ran: work directory kept" [ -d "$work" ]
+  check "no shutdown" no_shutdown
+}
+
+case "${1:-}" in
+  setup | declined | success | leftover | gzip_damaged | gzip_fails | bad_magic | flash_fails | \
+    flash_missing | workdir_vanishes | close_before_shutdown | close_during_flash)
+    "$1"
+    [ "$1" = setup ] && exit 0
+    finish ;;
+  *) echo "usage: e2e.sh SCENARIO" >&2; exit 2 ;;
+esac

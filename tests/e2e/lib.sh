@@ -1,0 +1,122 @@
+# Sourced by the end-to-end scenarios: a scenario folder, the UI driver, and checks on what it saw.
+#
+# Timeline lines (vqdriver run): "ms bar pct button caption message" or "# event ms detail",
+# tab-separated. The doubles' records: flash/flash.log and flash/shutdown.log.
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+. "$root/scripts/wine-env"
+bin=${VQ_E2E_BIN:?VQ_E2E_BIN names the Windows tree bin folder}
+
+# Texts the user reads, as the window shows them.
+readonly S_STOPPED="Stopped"
+readonly S_EXTRACTING="Extract files ..."
+readonly S_EXTRACT_DONE="Extract done"
+readonly S_FLASHING="Flash BIOS ..."
+readonly S_FLASH_DONE="Flash BIOS complete"
+readonly S_CLEANING="Remove temporary files ..."
+readonly S_CLEAN_DONE="Temporary files removed"
+readonly S_COMPLETE="Upgrade Complete"
+readonly S_SHUTTING_DOWN="Shuting down ..."
+readonly S_EXTRACT_FAILED="Extract file failed"
+readonly S_UPGRADE_FAILED="Upgrade failed"
+readonly CONFIRM_TEXT='Start to upgrade your Sugarbay platform?\n\nPlease close all other applications & save your works.\nThe system will shutdown after upgrade.'
+
+failures=0
+fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+check() { local what=$1; shift; if "$@"; then echo "ok: $what"; else fail "$what"; fi; }
+
+# winpath /unix/path -> Z:\unix\path (the drive Wine maps to /)
+winpath() { local p=${1//\//\\}; echo "Z:$p"; }
+
+# scenario NAME: a fresh folder with its own copy of the program and a record folder.
+scenario() {
+  name=$1
+  dir="$bin/../e2e-runs/$name"
+  rm -rf "$dir"
+  mkdir -p "$dir/app" "$dir/flash"
+  dir=$(cd "$dir" && pwd)
+  app="$dir/app"
+  exe="$app/Vorquint.exe"
+  work="$app/VqPTemp"
+  flash="$dir/flash"
+  timeline="$dir/timeline.txt"
+  cp "$bin/Vorquint.exe" "$exe"
+  export VQ_TEST_FLASH_DIR
+  VQ_TEST_FLASH_DIR=$(winpath "$flash")
+  unset VQ_TEST_GZIP_EXIT VQ_TEST_FLASH_EXIT VQ_TEST_FLASH_MS
+}
+
+# drive ARGS...: runs the program under the driver; the timeline goes to $timeline (and stdout).
+drive() {
+  "$VQ_WINE" "$bin/vqdriver.exe" run --launch "$exe" "$@" | tr -d '\r' | tee "$timeline"
+  return "${PIPESTATUS[0]}"
+}
+
+# Finishes the scenario: keeps its folder when something failed.
+finish() {
+  if [ "$failures" -ne 0 ]; then
+    echo "$failures check(s) failed; the scenario's files stay in $dir" >&2
+    exit 1
+  fi
+  rm -rf "$dir"
+  echo "passed: $name"
+}
+
+# --- reading the timeline -------------------------------------------------------------------
+samples() { awk -F'\t' '$1 != "#"' "$timeline"; }
+event_ms() { awk -F'\t' -v e="$1" '$1 == "#" && $2 == e { print $3; exit }' "$timeline"; }
+event_count() { awk -F'\t' -v e="$1" '$1 == "#" && $2 == e { n++ } END { print n + 0 }' "$timeline"; }
+start_epoch() { awk -F'\t' '$1 == "#" && $2 == "start" { print $4; exit }' "$timeline"; }
+# first_ms CAPTION: when the caption was first seen
+first_ms() { samples | awk -F'\t' -v c="$1" '$5 == c { print $1; exit }'; }
+last_sample() { samples | tail -n 1; }
+last_field() { last_sample | cut -f"$1"; }
+# The captions in the order seen, repeats folded.
+caption_sequence() { samples | awk -F'\t' '$5 != "" && $5 != prev { print $5; prev = $5 }'; }
+seen() { caption_sequence | grep -qxF "$1"; }
+
+# protocol_ordered: every caption read from stdin belongs to the success path, in its order.
+protocol_ordered() {
+  local order=("$S_STOPPED" "$S_EXTRACTING" "$S_EXTRACT_DONE" "$S_FLASHING" "$S_FLASH_DONE"
+               "$S_CLEANING" "$S_CLEAN_DONE" "$S_COMPLETE" "$S_SHUTTING_DOWN")
+  local i=0 c
+  while IFS= read -r c; do
+    while [ $i -lt ${#order[@]} ] && [ "${order[$i]}" != "$c" ]; do i=$((i + 1)); done
+    if [ $i -ge ${#order[@]} ]; then echo "out of order or foreign: $c" >&2; return 1; fi
+  done
+}
+in_protocol_order() { caption_sequence | protocol_ordered; }
+
+# in_order_until_failure FAILURE: success stages in order, then the failure, shown last and once.
+in_order_until_failure() {
+  [ "$(caption_sequence | tail -n 1)" = "$1" ] &&
+    [ "$(caption_sequence | grep -cxF "$1")" -eq 1 ] &&
+    caption_sequence | head -n -1 | protocol_ordered
+}
+
+# button_disabled_once_running: from the first working stage on, the button is never enabled.
+button_disabled_once_running() {
+  samples | awk -F'\t' -v s="$S_STOPPED" '
+    $5 != "" && $5 != s { running = 1 }
+    running && $4 != "0" { bad = 1 }
+    END { exit bad }'
+}
+
+# between LOW VALUE HIGH
+between() { [ "$2" -ge "$1" ] && [ "$2" -le "$3" ]; }
+
+# --- the doubles' records -------------------------------------------------------------------
+flash_lines() { [ -f "$flash/flash.log" ] && tr -d '\r' < "$flash/flash.log" || true; }
+flash_event_count() { flash_lines | awk -F'\t' -v e="$1" '$1 == e { n++ } END { print n + 0 }'; }
+shutdown_lines() { [ -f "$flash/shutdown.log" ] && tr -d '\r' < "$flash/shutdown.log" || true; }
+no_shutdown() { [ ! -e "$flash/shutdown.log" ]; }
+is_hidden() { "$VQ_WINE" "$bin/vqdriver.exe" attrib "$1" | grep -q ' hidden'; }
+dir_empty() { [ -d "$1" ] && [ -z "$(ls -A "$1")" ]; }
+image_flashed() { cmp -s "$flash/flash.bin" "$bin/../payload-inputs/Bios.bin"; }
+
+# wait_for SECONDS COMMAND...: polls until the command succeeds.
+wait_for() {
+  local limit=$(( $1 * 10 )); shift
+  for _ in $(seq "$limit"); do "$@" && return 0; sleep 0.1; done
+  return 1
+}
