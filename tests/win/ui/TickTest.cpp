@@ -1,0 +1,248 @@
+// The timer's display in the real window: texts, bar, label growth, colours, repaints, closing.
+
+#include <stdlib.h>
+
+#include <thread>
+
+#include "testing/uidriver/UiDriver.h"
+#include "tests/win/ui/FormFixture.h"
+
+#include <commctrl.h>
+#include "ui/StageTable.h"
+
+namespace vq::uitest {
+namespace {
+
+using Tick = FormTest;
+
+// Pixels of the captured label that are text in about `rgb` (0x00RRGGBB), not background.
+int PixelsNear(const std::vector<uint32_t>& px, uint32_t rgb, int tolerance) {
+    int n = 0;
+    for (uint32_t p : px) {
+        n += (abs(Red(p) - Red(rgb)) <= tolerance && abs(Green(p) - Green(rgb)) <= tolerance &&
+              abs(Blue(p) - Blue(rgb)) <= tolerance)
+                 ? 1
+                 : 0;
+    }
+    return n;
+}
+
+uint32_t SysRgb(int index) {
+    const COLORREF c = GetSysColor(index);
+    return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
+}
+
+TEST_F(Tick, TheTimerFillsTheEmptyStageCaptionWithStopped) {
+    EXPECT_EQ(TextOf(kIdLabelCurProgress), "");
+    EXPECT_EQ(TextOf(kIdLabelMessage), "");
+    const DWORD start = GetTickCount();
+    while (TextOf(kIdLabelCurProgress).empty() && GetTickCount() - start < 2000) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        Pump();
+    }
+    const DWORD took = GetTickCount() - start;
+    EXPECT_EQ(TextOf(kIdLabelCurProgress), "Stopped");
+    EXPECT_GE(took, 150u) << "the first tick comes a timer interval after creation";
+    EXPECT_LT(took, 1000u);
+    EXPECT_EQ(TextOf(kIdLabelMessage), "");
+    EXPECT_EQ(TextOf(kIdLabelPercentage), "0%");
+}
+
+TEST_F(Tick, FlashingCreepsToItsTargetAndRests) {
+    SendMessageA(Control(kIdProgressBar), PBM_SETPOS, 10, 0);
+    TickAt(stFlashing);
+    EXPECT_EQ(BarPosition(), 11);
+    EXPECT_EQ(TextOf(kIdLabelPercentage), "11%");
+    EXPECT_EQ(TextOf(kIdLabelCurProgress), "Flash BIOS ...");
+    EXPECT_EQ(TextOf(kIdLabelMessage), "Do Not Abort the Upgrade or Turn Off the Power");
+    TickAt(stFlashing, 39);
+    EXPECT_EQ(TextOf(kIdLabelPercentage), "50%");
+    TickAt(stFlashing, 39);
+    EXPECT_EQ(BarPosition(), 89);
+    TickAt(stFlashing, 5);
+    EXPECT_EQ(BarPosition(), 89);
+    EXPECT_EQ(TextOf(kIdLabelPercentage), "89%");
+    TickAt(stFlashDone);
+    EXPECT_EQ(TextOf(kIdLabelPercentage), "90%");
+}
+
+TEST_F(Tick, PercentageGrowsToTheRightAtFullBar) {
+    TickAt(stComplete);
+    EXPECT_EQ(TextOf(kIdLabelPercentage), "100%");
+    const Box b = BoxOf(kIdLabelPercentage);
+    EXPECT_EQ(b.left, 208);
+    EXPECT_EQ(b.top, 113);
+    EXPECT_GT(b.width, 16 + 8) << "two more digits than 0%";
+    EXPECT_EQ(b.height, 15);
+}
+
+TEST_F(Tick, TwoLineMessageGrowsDownwardsInsideTheWindow) {
+    TickAt(stUpgradeFailed);
+    EXPECT_EQ(TextOf(kIdLabelMessage), "Fail to upgrade\nPlease check if ME_UNLOCK is shorted");
+    const Box b = BoxOf(kIdLabelMessage);
+    EXPECT_EQ(b.left, 8);
+    EXPECT_EQ(b.top, 168);
+    EXPECT_EQ(b.height, 30);
+    EXPECT_LE(b.top + b.height, 218);
+    // Back to one line: the label shrinks again.
+    TickAt(stShuttingDown);
+    EXPECT_EQ(BoxOf(kIdLabelMessage).height, 15);
+}
+
+TEST_F(Tick, CodesOutsideTheTableLeaveEverythingAsItWas) {
+    SendMessageA(Control(kIdProgressBar), PBM_SETPOS, 40, 0);
+    TickAt(stFlashing);
+    for (int32_t code : {11, 255, -1}) {
+        TickAt(code, 2);
+        EXPECT_EQ(BarPosition(), 41) << code;
+        EXPECT_EQ(TextOf(kIdLabelPercentage), "41%") << code;
+        EXPECT_EQ(TextOf(kIdLabelCurProgress), "Flash BIOS ...") << code;
+    }
+}
+
+// Wine's default theme makes the hot-light colour a light grey; Windows' own default is blue.
+// The label must follow whatever the system says, so the test sets Windows' default for a while.
+class HotLightAsOnWindows {
+public:
+    HotLightAsOnWindows() : saved_(GetSysColor(COLOR_HOTLIGHT)) { Set(RGB(0, 102, 204)); }
+    ~HotLightAsOnWindows() { Set(saved_); }
+
+private:
+    static void Set(COLORREF c) {
+        const INT element = COLOR_HOTLIGHT;
+        SetSysColors(1, &element, &c);
+    }
+    COLORREF saved_;
+};
+
+TEST_F(Tick, MessageColourFollowsTheStage) {
+    HotLightAsOnWindows blue;
+    const uint32_t maroon = 0x800000;  // red 128
+    const uint32_t hot = SysRgb(COLOR_HOTLIGHT);
+    ASSERT_EQ(hot, 0x0066CCu);
+    int w = 0, h = 0;
+
+    TickAt(stFlashing);
+    std::vector<uint32_t> px = Capture(kIdLabelMessage, w, h);
+    EXPECT_GT(PixelsNear(px, maroon, 24), 20) << "dark red while the flash tool runs";
+    EXPECT_EQ(PixelsNear(px, hot, 24), 0);
+
+    TickAt(stExtractFailed);
+    px = Capture(kIdLabelMessage, w, h);
+    EXPECT_GT(PixelsNear(px, maroon, 24), 20) << "dark red after a failure";
+
+    TickAt(stComplete);
+    px = Capture(kIdLabelMessage, w, h);
+    EXPECT_GT(PixelsNear(px, hot, 24), 20) << "the hot-light colour otherwise";
+    EXPECT_EQ(PixelsNear(px, maroon, 24), 0);
+
+    // Opaque: the label's background is the window's button-face colour.
+    EXPECT_GT(PixelsNear(px, SysRgb(COLOR_BTNFACE), 0), w * h / 2);
+}
+
+TEST_F(Tick, DescriptionAndStageCaptionAreDarkGrey) {
+    TickAt(stStopped);
+    int w = 0, h = 0;
+    const uint32_t grey = SysRgb(COLOR_3DDKSHADOW);
+    EXPECT_GT(PixelsNear(Capture(kIdLabelDesc, w, h), grey, 24), 40);
+    EXPECT_GT(PixelsNear(Capture(kIdLabelCurProgress, w, h), grey, 24), 10);
+}
+
+// Counts texts reaching the message label: without one, a static control cannot repaint.
+WNDPROC gLabelProc = nullptr;
+int gSetTextCount = 0;
+LRESULT CALLBACK CountingLabelProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
+    if (msg == WM_SETTEXT) ++gSetTextCount;
+    return CallWindowProcA(gLabelProc, h, msg, w, l);
+}
+
+TEST_F(Tick, UnchangedTextOrColourDoesNotRepaint) {
+    TickAt(stComplete);
+    Pump();
+    HWND message = Control(kIdLabelMessage);
+    gLabelProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(message, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CountingLabelProc)));
+    gSetTextCount = 0;
+    ASSERT_FALSE(GetUpdateRect(message, nullptr, FALSE));
+    TickAt(stComplete, 3);
+    EXPECT_EQ(gSetTextCount, 0);
+    EXPECT_FALSE(GetUpdateRect(message, nullptr, FALSE));
+    // A real change does reach the label: the checks above could fail.
+    TickAt(stShuttingDown);
+    EXPECT_EQ(gSetTextCount, 1);
+    Form1->Label_Message.SetFontColor(vq::ui::clMaroon);
+    EXPECT_TRUE(GetUpdateRect(message, nullptr, FALSE));
+    SetWindowLongPtrA(message, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(gLabelProc));
+}
+
+// Counts PBM_SETPOS reaching the bar.
+WNDPROC gBarProc = nullptr;
+int gSetPosCount = 0;
+LRESULT CALLBACK CountingBarProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
+    if (msg == PBM_SETPOS) ++gSetPosCount;
+    return CallWindowProcA(gBarProc, h, msg, w, l);
+}
+
+TEST_F(Tick, EveryTickPassesThePositionToTheBar) {
+    HWND bar = Control(kIdProgressBar);
+    gBarProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(bar, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CountingBarProc)));
+    gSetPosCount = 0;
+    TickAt(stStopped, 3);
+    EXPECT_EQ(gSetPosCount, 3);
+    SendMessageA(bar, PBM_SETPOS, 89, 0);
+    gSetPosCount = 0;
+    TickAt(stFlashing, 2);  // resting at the target
+    EXPECT_EQ(gSetPosCount, 2);
+    SetWindowLongPtrA(bar, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(gBarProc));
+}
+
+TEST_F(Tick, CloseHandledInsideTheTickStopsItBeforeAnyControl) {
+    PostMessageA(Form1->Handle(), WM_CLOSE, 0, 0);
+    TickAt(stFlashing);
+    EXPECT_TRUE(Form1->Destroyed());
+    EXPECT_FALSE(IsWindow(Form1->Handle()));
+    // Had the tick gone on, the labels would hold the stage's texts.
+    EXPECT_EQ(Form1->Label_CurProgress.Caption(), "");
+    EXPECT_EQ(Form1->Label_Message.Caption(), "");
+    // Further ticks (a timer message already queued) find the window gone and do nothing.
+    TickAt(stFlashing, 2);
+    EXPECT_EQ(Form1->Label_CurProgress.Caption(), "");
+}
+
+TEST_F(Tick, AltUPressesTheButton) {
+    // The click asks for confirmation; a helper answers No, so nothing starts.
+    std::string boxText;
+    std::thread answer([&boxText] {
+        for (int i = 0; i < 200; ++i) {
+            if (HWND box = vq::driver::FindConfirmBox(GetCurrentProcessId())) {
+                boxText = vq::driver::ConfirmText(box);
+                vq::driver::AnswerConfirm(box, false);
+                return;
+            }
+            Sleep(25);
+        }
+    });
+    HWND button = Control(kIdBitBtnUpgrade);
+    MSG alt{button, WM_SYSCHAR, 'u', 1 << 29, 0, {}};
+    vq::ui::DeliverMessage(alt);
+    answer.join();
+    EXPECT_EQ(boxText, MsgConfirm);
+    EXPECT_EQ(ExtractThreadHandle, nullptr) << "No starts nothing";
+}
+
+TEST_F(Tick, GreyedButtonCaptionAfterTheUpgradeStarts) {
+    EnableWindow(Control(kIdBitBtnUpgrade), FALSE);
+    Form1->BitBtn_Upgrade.SetFontColor(vq::ui::clMedGray);
+    int w = 0, h = 0;
+    const std::vector<uint32_t> px = Capture(kIdBitBtnUpgrade, w, h);
+    EXPECT_GT(PixelsNear(px, 0xA0A0A4, 12), 10) << "caption in clMedGray";
+    int amber = 0;
+    for (uint32_t p : px) {
+        amber += (Red(p) > 0xD0 && Green(p) > 0x70 && Green(p) < 0xD8 && Blue(p) < 0x50) ? 1 : 0;
+    }
+    EXPECT_EQ(amber, 0) << "the picture is greyed too";
+}
+
+}  // namespace
+}  // namespace vq::uitest
