@@ -1,0 +1,288 @@
+// vqpack stub: places the DOS program as the MS-DOS stub of a linked Windows image, with the PE
+// headers moved to 0x5000 and everything after them shifted to make room.
+//
+//   before                              after
+//   0       MZ stub of the linker        0       DOS program (its load image ends by 0x4EA4)
+//   e_lfanew PE headers + sections       0x5000  PE headers + section table
+//   SizeOfHeaders  section data ...      new SizeOfHeaders  the same section data, shifted
+//
+// The Windows program must be linked with its first section far enough up (.text at image base
+// + 0x6000) that the larger headers still end below it in memory.
+#include "tools/vqpack/Stub.h"
+
+#include <stdio.h>
+#include <string.h>
+
+#include <string>
+
+#include "payload/PayloadFormat.h"
+#include "tools/vqpack/Bytes.h"
+#include "tools/vqpack/Commands.h"
+#include "tools/vqpack/FileIo.h"
+
+namespace vq {
+namespace {
+
+constexpr const char* kStubUsage =
+    "usage: vqpack stub DOSPROG PE_IN PE_OUT\n"
+    "  Writes PE_OUT: the Windows image PE_IN with DOSPROG (a DOS MZ program of at most 0x5000\n"
+    "  bytes) as its MS-DOS stub and the PE headers at file offset 0x5000. PE_IN must be linked\n"
+    "  with -Wl,--section-start=.text=<image base + 0x6000>, carry no certificate table and no\n"
+    "  payload container yet. PE_OUT is written whole or not at all.\n";
+
+constexpr uint32_t kPeHeaderOffset = 0x5000;  // where the DOS program's header points
+constexpr uint32_t kLfanewField = 0x3C;
+constexpr uint16_t kMzMagic = 0x5A4D;
+constexpr uint32_t kMzLastPageBytes = 0x02, kMzPages = 0x04, kMzRelocCount = 0x06, kMzRelocTable = 0x18;
+constexpr uint32_t kPeSignature = 0x00004550;  // "PE\0\0"
+constexpr uint32_t kCoffHeaderBytes = 20;
+constexpr uint32_t kSectionHeaderBytes = 40;
+constexpr uint16_t kPe32Magic = 0x10B;
+constexpr uint16_t kPe32PlusMagic = 0x20B;
+constexpr uint32_t kDirCertificate = 4;
+constexpr uint32_t kDirDebug = 6;
+constexpr uint32_t kDebugEntryBytes = 28;
+constexpr uint32_t kDebugEntryPointerToRawData = 24;
+
+// Field offsets in the COFF header, the optional header and a section header.
+constexpr uint32_t kCoffNumberOfSections = 2;
+constexpr uint32_t kCoffPointerToSymbolTable = 8;
+constexpr uint32_t kCoffSizeOfOptionalHeader = 16;
+constexpr uint32_t kOptFileAlignment = 36;
+constexpr uint32_t kOptSizeOfHeaders = 60;
+constexpr uint32_t kOptCheckSum = 64;
+constexpr uint32_t kOptDirCount32 = 92, kOptDirs32 = 96;
+constexpr uint32_t kOptDirCount64 = 108, kOptDirs64 = 112;
+constexpr uint32_t kSecVirtualAddress = 12;
+constexpr uint32_t kSecSizeOfRawData = 16;
+constexpr uint32_t kSecPointerToRawData = 20;
+constexpr uint32_t kSecPointerToRelocations = 24;
+constexpr uint32_t kSecPointerToLinenumbers = 28;
+
+bool Fits(const Bytes& b, uint64_t at, uint64_t len) { return at <= b.size() && len <= b.size() - at; }
+uint16_t Get16(const Bytes& b, uint32_t at) { return uint16_t(b[at] | b[at + 1] << 8); }
+uint32_t Get32(const Bytes& b, uint32_t at) { return ReadLE32(&b[at]); }
+void Put32(Bytes& b, uint32_t at, uint32_t v) { WriteLE32(&b[at], v); }
+
+// Where the PE image keeps what the splice needs to read and patch.
+struct PeLayout {
+    uint32_t peOffset = 0;      // e_lfanew of the input
+    uint32_t optOffset = 0;     // the optional header
+    uint32_t sectionTable = 0;
+    uint16_t sectionCount = 0;
+    uint32_t headersEnd = 0;    // end of the section table
+    uint32_t sizeOfHeaders = 0;
+    uint32_t fileAlignment = 0;
+    uint32_t dirsOffset = 0;    // data directories
+    uint32_t dirCount = 0;
+};
+
+bool ParsePe(const Bytes& pe, PeLayout& l, std::string& err) {
+    if (!Fits(pe, 0, 0x40) || Get16(pe, 0) != kMzMagic) {
+        err = "not an MZ file";
+        return false;
+    }
+    l.peOffset = Get32(pe, kLfanewField);
+    if (!Fits(pe, l.peOffset, 4 + kCoffHeaderBytes) || Get32(pe, l.peOffset) != kPeSignature) {
+        err = "no PE header where e_lfanew points";
+        return false;
+    }
+    const uint32_t coff = l.peOffset + 4;
+    l.sectionCount = Get16(pe, coff + kCoffNumberOfSections);
+    const uint16_t optSize = Get16(pe, coff + kCoffSizeOfOptionalHeader);
+    l.optOffset = coff + kCoffHeaderBytes;
+    l.sectionTable = l.optOffset + optSize;
+    l.headersEnd = l.sectionTable + l.sectionCount * kSectionHeaderBytes;
+    if (!Fits(pe, l.optOffset, optSize) || !Fits(pe, l.sectionTable, uint64_t(l.sectionCount) * kSectionHeaderBytes)) {
+        err = "PE headers run past the end of the file";
+        return false;
+    }
+    const uint16_t magic = optSize >= 2 ? Get16(pe, l.optOffset) : 0;
+    const bool plus = magic == kPe32PlusMagic;
+    if (magic != kPe32Magic && !plus) {
+        err = "optional header is neither PE32 nor PE32+";
+        return false;
+    }
+    const uint32_t dirs = plus ? kOptDirs64 : kOptDirs32;
+    if (optSize < dirs) {
+        err = "optional header too short";
+        return false;
+    }
+    l.dirCount = Get32(pe, l.optOffset + (plus ? kOptDirCount64 : kOptDirCount32));
+    l.dirsOffset = l.optOffset + dirs;
+    if (uint64_t(l.dirCount) * 8 > optSize - dirs) {
+        err = "data directories run past the optional header";
+        return false;
+    }
+    l.fileAlignment = Get32(pe, l.optOffset + kOptFileAlignment);
+    l.sizeOfHeaders = Get32(pe, l.optOffset + kOptSizeOfHeaders);
+    if (l.fileAlignment == 0 || (l.fileAlignment & (l.fileAlignment - 1)) != 0) {
+        err = "FileAlignment is not a power of two";
+        return false;
+    }
+    if (l.sizeOfHeaders < l.headersEnd || l.sizeOfHeaders > pe.size()) {
+        err = "SizeOfHeaders does not cover the headers";
+        return false;
+    }
+    return true;
+}
+
+uint32_t Section(const PeLayout& l, uint32_t i, uint32_t field) { return l.sectionTable + i * kSectionHeaderBytes + field; }
+
+bool Directory(const Bytes& pe, const PeLayout& l, uint32_t index, uint32_t& rva, uint32_t& size) {
+    if (index >= l.dirCount) return false;
+    rva = Get32(pe, l.dirsOffset + index * 8);
+    size = Get32(pe, l.dirsOffset + index * 8 + 4);
+    return size != 0;
+}
+
+// File offset of an RVA inside some section's raw data, in the input's layout.
+bool RvaToOffset(const Bytes& pe, const PeLayout& l, uint32_t rva, uint32_t len, uint32_t& offset) {
+    for (uint32_t i = 0; i < l.sectionCount; ++i) {
+        const uint32_t va = Get32(pe, Section(l, i, kSecVirtualAddress));
+        const uint32_t raw = Get32(pe, Section(l, i, kSecSizeOfRawData));
+        if (rva >= va && uint64_t(rva) + len <= uint64_t(va) + raw) {
+            offset = Get32(pe, Section(l, i, kSecPointerToRawData)) + (rva - va);
+            return Fits(pe, offset, len);
+        }
+    }
+    return false;
+}
+
+// A file pointer of the input after the shift: 0 stays 0 (nothing there); anything else must
+// lie past the old headers, where the shifted data starts.
+bool Shift(uint32_t ptr, const PeLayout& l, int64_t delta, uint32_t& out, std::string& err, const char* what) {
+    if (ptr == 0) {
+        out = 0;
+        return true;
+    }
+    if (ptr < l.sizeOfHeaders) {
+        err = std::string(what) + " points into the PE headers";
+        return false;
+    }
+    out = uint32_t(int64_t(ptr) + delta);
+    return true;
+}
+
+// The DOS program must end before 0x5000, and its relocations must leave e_lfanew free.
+bool CheckDosProgram(const Bytes& dos, std::string& err) {
+    if (!Fits(dos, 0, 0x40) || Get16(dos, 0) != kMzMagic) {
+        err = "the DOS program is not an MZ file";
+        return false;
+    }
+    const uint32_t pages = Get16(dos, kMzPages), lastPage = Get16(dos, kMzLastPageBytes);
+    const uint32_t declared = pages == 0 ? 0 : (pages - 1) * 512 + (lastPage == 0 ? 512 : lastPage);
+    if (dos.size() > kPeHeaderOffset || declared > kPeHeaderOffset) {
+        err = "the DOS program is larger than 0x5000 bytes";
+        return false;
+    }
+    const uint32_t relocs = Get16(dos, kMzRelocTable), relocEnd = relocs + 4u * Get16(dos, kMzRelocCount);
+    if (relocEnd > relocs && relocs < kLfanewField + 4 && relocEnd > kLfanewField) {
+        err = "the DOS program's relocation table covers e_lfanew";
+        return false;
+    }
+    return true;
+}
+
+bool Splice(const Bytes& dos, const Bytes& pe, Bytes& out, std::string& err) {
+    if (!CheckDosProgram(dos, err)) return false;
+    MemorySource src(pe.data(), pe.size());
+    TContainerInfo info;
+    const ContainerError found = ReadContainerHeader(src, uint32_t(pe.size()), info);
+    if (found == ContainerError::None || found == ContainerError::TooManyEntries) {  // the magic is there
+        err = "the image already carries a payload container; place the stub first";
+        return false;
+    }
+    PeLayout l;
+    if (!ParsePe(pe, l, err)) return false;
+    uint32_t rva, size;
+    if (Directory(pe, l, kDirCertificate, rva, size)) {
+        err = "the image carries a certificate table; sign it after the stub is placed";
+        return false;
+    }
+
+    const uint32_t headerBytes = l.headersEnd - l.peOffset;
+    const uint32_t newSizeOfHeaders = (kPeHeaderOffset + headerBytes + l.fileAlignment - 1) & ~(l.fileAlignment - 1);
+    uint32_t firstVa = UINT32_MAX;
+    for (uint32_t i = 0; i < l.sectionCount; ++i) {
+        const uint32_t va = Get32(pe, Section(l, i, kSecVirtualAddress));
+        if (va < firstVa) firstVa = va;
+    }
+    if (newSizeOfHeaders > firstVa) {
+        char msg[200];
+        snprintf(msg, sizeof msg,
+                 "the headers would end at 0x%X, past the first section at RVA 0x%X; link with "
+                 "-Wl,--section-start=.text=<image base + 0x6000>",
+                 unsigned(newSizeOfHeaders), unsigned(firstVa));
+        err = msg;
+        return false;
+    }
+    const int64_t delta = int64_t(newSizeOfHeaders) - l.sizeOfHeaders;
+    if (uint64_t(int64_t(pe.size()) + delta) > kMaxFileSize) {
+        err = "the result would reach 2 GiB";
+        return false;
+    }
+
+    // DOS program, padded; PE headers at 0x5000, padded; then everything after the old headers.
+    out.assign(dos.begin(), dos.end());
+    out.resize(kPeHeaderOffset, 0);
+    Put32(out, kLfanewField, kPeHeaderOffset);
+    out.insert(out.end(), pe.begin() + l.peOffset, pe.begin() + l.headersEnd);
+    out.resize(newSizeOfHeaders, 0);
+    out.insert(out.end(), pe.begin() + l.sizeOfHeaders, pe.end());
+
+    // The same fields in the output, found by moving the input's offsets to 0x5000.
+    const int64_t move = int64_t(kPeHeaderOffset) - l.peOffset;
+    auto at = [&](uint32_t inputOffset) { return uint32_t(int64_t(inputOffset) + move); };
+    uint32_t v;
+    Put32(out, at(l.optOffset + kOptSizeOfHeaders), newSizeOfHeaders);
+    Put32(out, at(l.optOffset + kOptCheckSum), 0);
+    const uint32_t symbols = l.peOffset + 4 + kCoffPointerToSymbolTable;
+    if (!Shift(Get32(pe, symbols), l, delta, v, err, "PointerToSymbolTable")) return false;
+    Put32(out, at(symbols), v);
+    for (uint32_t i = 0; i < l.sectionCount; ++i) {
+        for (uint32_t field : {kSecPointerToRawData, kSecPointerToRelocations, kSecPointerToLinenumbers}) {
+            if (!Shift(Get32(pe, Section(l, i, field)), l, delta, v, err, "a section's file pointer")) return false;
+            Put32(out, at(Section(l, i, field)), v);
+        }
+    }
+    if (Directory(pe, l, kDirDebug, rva, size)) {
+        uint32_t dir;
+        if (!RvaToOffset(pe, l, rva, size, dir)) {
+            err = "the debug directory lies outside the sections' data";
+            return false;
+        }
+        for (uint32_t e = 0; e + kDebugEntryBytes <= size; e += kDebugEntryBytes) {
+            const uint32_t field = dir + e + kDebugEntryPointerToRawData;
+            if (!Shift(Get32(pe, field), l, delta, v, err, "a debug entry")) return false;
+            Put32(out, uint32_t(int64_t(field) + delta), v);
+        }
+    }
+    return true;
+}
+
+}  // namespace
+}  // namespace vq
+
+int RunStubCommand(int argc, char** argv) {
+    if (argc == 2 && vq::IsHelp(argv[1])) {
+        fputs(vq::kStubUsage, stdout);
+        return vq::kExitOk;
+    }
+    if (argc != 4) return vq::UsageError(vq::kStubUsage, "stub takes DOSPROG PE_IN PE_OUT");
+    vq::Bytes dos, pe, out;
+    std::string err;
+    if (!vq::ReadWholeFile(argv[1], dos, err) || !vq::ReadWholeFile(argv[2], pe, err)) {
+        fprintf(stderr, "vqpack stub: %s\n", err.c_str());
+        return vq::kExitFailed;
+    }
+    if (!vq::Splice(dos, pe, out, err)) {
+        fprintf(stderr, "vqpack stub: %s: %s\n", argv[2], err.c_str());
+        return vq::kExitFailed;
+    }
+    if (!vq::WriteFileAtomic(argv[3], out, err)) {
+        fprintf(stderr, "vqpack stub: %s\n", err.c_str());
+        return vq::kExitFailed;
+    }
+    return vq::kExitOk;
+}
