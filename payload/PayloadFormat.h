@@ -107,12 +107,15 @@ ContainerError ReadContainerHeader(Source& src, uint32_t fileSize, TContainerInf
 
 // Walks the records by Length into table[1 .. EntryCount-1]; table[0] is not touched (entry 0
 // is always bytes 0 .. C-1). Every record, every skip and every data extent must end at or
-// before the trailer, so a reader can trust the table without further checks.
+// before the trailer, so a reader can trust the table without further checks. On an error,
+// *badEntry (when given) says which entry's record was at fault.
 template <class Source>
-ContainerError ReadContainerRecords(Source& src, const TContainerInfo& info, TPayloadEntry* table) {
+ContainerError ReadContainerRecords(Source& src, const TContainerInfo& info, TPayloadEntry* table,
+                                    uint32_t* badEntry = nullptr) {
     const uint32_t end = info.FileSize - kTrailerSize;
     uint32_t pos = info.ImageSize + kHeaderSize;
     for (uint32_t i = 1; i < info.Header.EntryCount; ++i) {
+        if (badEntry) *badEntry = i;
         if (end - pos < kRecordSize) return ContainerError::RecordPastEnd;
         uint8_t b[kRecordSize];
         if (!src.Read(pos, b, kRecordSize)) return ContainerError::ReadFailed;

@@ -1,0 +1,238 @@
+// ExtractPayload on real files: containers made by vqpack's writer, split by the Windows reader.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "payload/ExtractPayload.h"
+#include "payload/PayloadNames.h"
+#include "tests/host/payload/ContainerSamples.h"
+
+namespace vq::test {
+namespace {
+
+using Names = std::vector<std::string>;
+
+void Write(const std::string& path, const Bytes& b) {
+    std::ofstream f(path, std::ios::binary);
+    f.write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
+}
+
+Bytes Read(const std::string& path) {
+    std::ifstream f(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(f), {});
+}
+
+DWORD HandleCount() {
+    DWORD n = 0;
+    GetProcessHandleCount(GetCurrentProcess(), &n);
+    return n;
+}
+
+void RemoveTree(const std::string& dir) {
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &fd);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            const std::string name = fd.cFileName;
+            if (name == "." || name == "..") continue;
+            const std::string path = dir + "\\" + name;
+            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(path);
+            else
+                DeleteFileA(path.c_str());
+        } while (FindNextFileA(h, &fd));
+        FindClose(h);
+    }
+    RemoveDirectoryA(dir.c_str());
+}
+
+class ExtractPayloadTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char tmp[MAX_PATH];
+        ASSERT_NE(GetTempPathA(MAX_PATH, tmp), 0u);
+        root_ = std::string(tmp) + "vq-extract-" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        RemoveTree(root_);
+        ASSERT_TRUE(CreateDirectoryA(root_.c_str(), nullptr));
+        dest_ = root_ + "\\VqPTemp";
+        ASSERT_TRUE(CreateDirectoryA(dest_.c_str(), nullptr));
+        exe_ = root_ + "\\Vorquint.exe";
+    }
+    void TearDown() override { RemoveTree(root_); }
+
+    bool Extract(const Bytes& container) {
+        Write(exe_, container);
+        return ExtractPayload(exe_.c_str(), dest_.c_str(), kPayloadFileNames);
+    }
+
+    Names Listing() {
+        Names names;
+        WIN32_FIND_DATAA fd;
+        HANDLE h = FindFirstFileA((dest_ + "\\*").c_str(), &fd);
+        if (h == INVALID_HANDLE_VALUE) return names;
+        do {
+            if (strcmp(fd.cFileName, ".") != 0 && strcmp(fd.cFileName, "..") != 0) names.push_back(fd.cFileName);
+        } while (FindNextFileA(h, &fd));
+        FindClose(h);
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    Bytes Out(uint32_t entry) { return Read(dest_ + "\\" + kPayloadFileNames[entry]); }
+
+    // Nothing may hold the executable once the call returns: it opens with no sharing.
+    bool ExeIsFree() {
+        HANDLE h = CreateFileA(exe_.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h == INVALID_HANDLE_VALUE) return false;
+        CloseHandle(h);
+        return true;
+    }
+
+    std::string root_, dest_, exe_;
+};
+
+Names Sorted(Names n) {
+    std::sort(n.begin(), n.end());
+    return n;
+}
+
+Names FirstNames(uint32_t count) { return Sorted(Names(kPayloadFileNames, kPayloadFileNames + count)); }
+
+TEST_F(ExtractPayloadTest, ReleaseShapedPayloadBecomesTwelveFiles) {
+    const uint32_t lengths[] = {39910, 84992, 1363, 253426, 175933, 179528, 26018, 30232, 36498, 41262, 2929974};
+    const Bytes image = Pattern(706048, 0);
+    std::vector<Bytes> entries;
+    for (uint32_t i = 0; i < 11; ++i) entries.push_back(Pattern(lengths[i], uint8_t(i + 1)));
+    const DWORD handles = HandleCount();
+    ASSERT_TRUE(Extract(MakeContainer(image, entries)));
+    EXPECT_EQ(HandleCount(), handles);
+    EXPECT_TRUE(ExeIsFree());
+    EXPECT_EQ(Listing(), FirstNames(12));
+    EXPECT_EQ(Out(0), image);
+    for (uint32_t i = 1; i < 12; ++i) EXPECT_EQ(Out(i), entries[i - 1]) << kPayloadFileNames[i];
+}
+
+TEST_F(ExtractPayloadTest, FewEntriesZeroLengthAndNone) {
+    ASSERT_TRUE(Extract(MakeContainer(Pattern(50, 0), {})));
+    EXPECT_EQ(Listing(), FirstNames(1));
+    EXPECT_EQ(Out(0), Pattern(50, 0));
+
+    RemoveTree(dest_);
+    CreateDirectoryA(dest_.c_str(), nullptr);
+    ASSERT_TRUE(Extract(MakeContainer(Pattern(50, 0), {Pattern(3, 1), Bytes{}, Pattern(1, 3)})));
+    EXPECT_EQ(Listing(), FirstNames(4));
+    EXPECT_TRUE(Out(2).empty());
+    EXPECT_TRUE(GetFileAttributesA((dest_ + "\\GZipW.exe").c_str()) != INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(Out(3), Pattern(1, 3));
+
+    // EntryCount 0: a sound container that asks for nothing, so nothing is written.
+    RemoveTree(dest_);
+    CreateDirectoryA(dest_.c_str(), nullptr);
+    Bytes none = MakeContainer(Pattern(50, 0), {});
+    Put32(none, 50 + 8, 0);
+    EXPECT_TRUE(Extract(none));
+    EXPECT_EQ(Listing(), Names{});
+}
+
+TEST_F(ExtractPayloadTest, SecondCallReplacesEveryFile) {
+    const std::vector<Bytes> entries = {Pattern(10, 1), Pattern(20, 2), Pattern(30, 3)};
+    const Bytes container = MakeContainer(Pattern(40, 0), entries);
+    for (uint32_t i = 0; i < 4; ++i) Write(dest_ + "\\" + kPayloadFileNames[i], Pattern(5000, 9));
+    ASSERT_TRUE(Extract(container));
+    ASSERT_TRUE(Extract(container));
+    EXPECT_EQ(Out(0), Pattern(40, 0));
+    for (uint32_t i = 1; i < 4; ++i) EXPECT_EQ(Out(i), entries[i - 1]);
+    EXPECT_EQ(Listing(), FirstNames(4));
+}
+
+TEST_F(ExtractPayloadTest, TotalSizeIsNeverRead) {
+    for (uint32_t total : {0u, 7u, 0xFFFFFFFFu}) {
+        ASSERT_TRUE(Extract(PatchSmall(kSmallImage + 4, total))) << total;
+        EXPECT_EQ(Out(0), Pattern(kSmallImage, 0));
+        EXPECT_EQ(Out(1), Pattern(5, 1));
+        EXPECT_EQ(Out(3), Pattern(7, 3));
+    }
+}
+
+TEST_F(ExtractPayloadTest, WrongMagicLeavesTheDirectoryAsItWas) {
+    Write(dest_ + "\\GZip.exe", Bytes{1, 2, 3});
+    const DWORD handles = HandleCount();
+    EXPECT_FALSE(Extract(PatchSmall(kSmallImage, 0x2D565150u)));
+    EXPECT_EQ(HandleCount(), handles);
+    EXPECT_TRUE(ExeIsFree());
+    EXPECT_EQ(Listing(), Names{"GZip.exe"});
+    EXPECT_EQ(Out(1), (Bytes{1, 2, 3}));
+}
+
+TEST_F(ExtractPayloadTest, BrokenContainersWriteNothing) {
+    const DWORD handles = HandleCount();
+    for (const BrokenContainer& c : BrokenContainers()) {
+        EXPECT_FALSE(Extract(c.File)) << c.Name;
+        EXPECT_EQ(Listing(), Names{}) << c.Name;
+        EXPECT_EQ(HandleCount(), handles) << c.Name;
+        EXPECT_TRUE(ExeIsFree()) << c.Name;
+    }
+}
+
+TEST_F(ExtractPayloadTest, MoreEntriesThanNamesWritesNothing) {
+    std::vector<Bytes> thirteen;
+    for (uint32_t i = 1; i < 13; ++i) thirteen.push_back(Pattern(i, uint8_t(i)));
+    EXPECT_FALSE(Extract(MakeContainer(Pattern(20, 0), thirteen)));
+    EXPECT_EQ(Listing(), Names{});
+
+    Write(exe_, SmallContainer());
+    EXPECT_FALSE(ExtractPayload(exe_.c_str(), dest_.c_str(), kPayloadFileNames, 3));
+    EXPECT_EQ(Listing(), Names{});
+    EXPECT_TRUE(ExtractPayload(exe_.c_str(), dest_.c_str(), kPayloadFileNames, 4));
+}
+
+TEST_F(ExtractPayloadTest, UnreachableFilesAreFailures) {
+    const DWORD handles = HandleCount();
+    EXPECT_FALSE(ExtractPayload((root_ + "\\missing.exe").c_str(), dest_.c_str(), kPayloadFileNames));
+
+    Write(exe_, SmallContainer());
+    const std::string gone = root_ + "\\NoSuchDir";
+    EXPECT_FALSE(ExtractPayload(exe_.c_str(), gone.c_str(), kPayloadFileNames));
+    EXPECT_EQ(GetFileAttributesA(gone.c_str()), INVALID_FILE_ATTRIBUTES);
+
+    // A directory where entry 2's file belongs: the files before it stay, the call fails.
+    ASSERT_TRUE(CreateDirectoryA((dest_ + "\\GZipW.exe").c_str(), nullptr));
+    EXPECT_FALSE(ExtractPayload(exe_.c_str(), dest_.c_str(), kPayloadFileNames));
+    EXPECT_EQ(Listing(), FirstNames(3));
+    EXPECT_EQ(Out(1), Pattern(5, 1));
+
+    // A path too long for the ANSI calls is refused before anything is created.
+    RemoveTree(dest_);
+    CreateDirectoryA(dest_.c_str(), nullptr);
+    const std::string longName(MAX_PATH, 'n');
+    const char* names[] = {"a", "b", longName.c_str(), "d"};
+    EXPECT_FALSE(ExtractPayload(exe_.c_str(), dest_.c_str(), names));
+    EXPECT_EQ(Listing(), Names{});
+
+    EXPECT_EQ(HandleCount(), handles);
+    EXPECT_TRUE(ExeIsFree());
+}
+
+TEST_F(ExtractPayloadTest, OtherReadersMayHoldTheExecutable) {
+    Write(exe_, SmallContainer());
+    HANDLE reader = CreateFileA(exe_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+    EXPECT_TRUE(ExtractPayload(exe_.c_str(), dest_.c_str(), kPayloadFileNames));
+    CloseHandle(reader);
+    // A writer holding it open shares no reading rights the extractor asks for.
+    HANDLE writer = CreateFileA(exe_.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(ExtractPayload(exe_.c_str(), dest_.c_str(), kPayloadFileNames));
+    CloseHandle(writer);
+}
+
+}  // namespace
+}  // namespace vq::test

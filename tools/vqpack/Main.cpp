@@ -1,0 +1,48 @@
+// vqpack: builds, lists, verifies and extracts payload containers; places the DOS program.
+#include <stdio.h>
+#include <string.h>
+
+#include "tools/vqpack/Commands.h"
+#include "tools/vqpack/Stub.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: vqpack COMMAND ...\n"
+    "\n"
+    "  build    --image IMAGE --out FILE [--mtime TIME] [--raw N]... ENTRY...\n"
+    "           append a payload container to IMAGE (entries 1.. in order)\n"
+    "  list     FILE [--json]        show the container's entries\n"
+    "  verify   FILE                 check every rule a packed payload follows\n"
+    "  extract  FILE DIR [--numbered]  write each entry to a file in DIR\n"
+    "  stub     ...                  place the DOS program into a linked image\n"
+    "\n"
+    "'vqpack COMMAND --help' explains one command. Exit codes: 0 done, 1 failed, 2 usage.\n";
+
+}  // namespace
+
+namespace vq {
+
+bool IsHelp(const char* arg) { return strcmp(arg, "--help") == 0 || strcmp(arg, "-h") == 0; }
+
+int UsageError(const char* usage, const std::string& what) {
+    fprintf(stderr, "vqpack: %s\n%s", what.c_str(), usage);
+    return kExitUsage;
+}
+
+}  // namespace vq
+
+int main(int argc, char** argv) {
+    if (argc < 2) return vq::UsageError(kUsage, "no command given");
+    const char* cmd = argv[1];
+    if (vq::IsHelp(cmd)) {
+        fputs(kUsage, stdout);
+        return vq::kExitOk;
+    }
+    if (strcmp(cmd, "build") == 0) return vq::RunBuildCommand(argc - 1, argv + 1);
+    if (strcmp(cmd, "list") == 0) return vq::RunListCommand(argc - 1, argv + 1);
+    if (strcmp(cmd, "verify") == 0) return vq::RunVerifyCommand(argc - 1, argv + 1);
+    if (strcmp(cmd, "extract") == 0) return vq::RunExtractCommand(argc - 1, argv + 1);
+    if (strcmp(cmd, "stub") == 0) return RunStubCommand(argc - 1, argv + 1);
+    return vq::UsageError(kUsage, std::string("unknown command '") + cmd + "'");
+}
