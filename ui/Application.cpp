@@ -29,6 +29,16 @@ LRESULT CALLBACK TApplication::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARA
                 return 0;
             }
             break;
+        case WM_SIZE:
+            // The form goes and comes back with the taskbar window. Windows hides owned windows
+            // of a minimised owner by itself; not every system does, so it is done here too.
+            if (gMainForm && wParam == SIZE_MINIMIZED) {
+                ShowWindow(gMainForm, SW_HIDE);
+            } else if (gMainForm && wParam == SIZE_RESTORED && !IsWindowVisible(gMainForm)) {
+                ShowWindow(gMainForm, SW_SHOW);
+                SetActiveWindow(gMainForm);
+            }
+            break;
         case WM_CLOSE:
             // "Close window" on the taskbar button closes the form, which ends the program.
             if (gMainForm) {
@@ -64,9 +74,13 @@ bool TApplication::Initialize() {
 
 void TApplication::SetTitle(const char* title) { SetWindowTextA(hwnd_, title); }
 
+void TApplication::SetMainForm(TForm* form) {
+    main_ = form;
+    gMainForm = form ? form->Handle() : nullptr;
+}
+
 void TApplication::Run() {
     if (!main_) return;
-    gMainForm = main_->Handle();
     ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
     ShowWindow(main_->Handle(), SW_SHOWNORMAL);
     UpdateWindow(main_->Handle());

@@ -24,9 +24,12 @@ public:
     template <class Form>
     void CreateForm(Form*& ref) {
         ref = new Form(hwnd_);
-        main_ = ref;
+        SetMainForm(ref);
         ref->AfterConstruction();
     }
+
+    // The form the application window stands for on the taskbar.
+    void SetMainForm(TForm* form);
 
     // Shows the main form and runs the event loop until it is destroyed; then frees it.
     void Run();

@@ -13,6 +13,7 @@ void FormTest::SetUpTestSuite() {
 
 void FormTest::MakeForm(bool runCreateEvent) {
     Form1 = new TForm1(app_->Handle());
+    app_->SetMainForm(Form1);
     if (runCreateEvent) Form1->AfterConstruction();
     ShowWindow(app_->Handle(), SW_SHOWNOACTIVATE);
     ShowWindow(Form1->Handle(), SW_SHOWNORMAL);
@@ -23,6 +24,7 @@ void FormTest::MakeForm(bool runCreateEvent) {
 
 void FormTest::TearDown() {
     if (Form1 && !Form1->Destroyed()) DestroyWindow(Form1->Handle());
+    app_->SetMainForm(nullptr);
     delete Form1;
     Form1 = nullptr;
     // The destroyed form asked the loop to end; there is no loop here.

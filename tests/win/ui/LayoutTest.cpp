@@ -153,5 +153,20 @@ TEST_F(Layout, ButtonShowsItsGlyphWithTheWhiteLeftOut) {
     EXPECT_EQ(dark, 0);
 }
 
+TEST_F(Layout, MinimiseAndRestoreGoThroughTheTaskbarWindow) {
+    HWND form = Form1->Handle();
+    SendMessageA(form, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    Pump();
+    EXPECT_TRUE(IsIconic(app_->Handle()));
+    EXPECT_FALSE(IsWindowVisible(form)) << "the form goes with its owner";
+    ShowWindow(app_->Handle(), SW_RESTORE);
+    Pump();
+    EXPECT_TRUE(IsWindowVisible(form));
+    RECT client{};
+    GetClientRect(form, &client);
+    EXPECT_EQ(client.right, 455);
+    EXPECT_EQ(client.bottom, 218);
+}
+
 }  // namespace
 }  // namespace vq::uitest
