@@ -173,10 +173,21 @@ HWND WaitForWindow(DWORD pid, HANDLE process, DWORD timeoutMs, DWORD intervalMs)
 }
 
 // Clicks the button, waits for the confirmation box and answers it.
-bool ClickAndAnswer(const Clock& clock, HWND form, DWORD pid, const std::string& answer,
-                    const char* clickEvent) {
+// Answers an open confirmation box and waits for it to go, so a later box is known to be new.
+void Answer(const Clock& clock, HWND box, const std::string& answer) {
+    Event(clock, "confirm", Escape(ConfirmText(box)));
+    AnswerConfirm(box, answer == "yes");
+    Event(clock, "answer", answer);
+    const uint64_t end = GetTickCount64() + kConfirmWaitMs;
+    while (IsWindow(box) && GetTickCount64() < end) {
+        Sleep(10);
+    }
+}
+
+// Clicks the button, waits for the confirmation box and answers it.
+bool ClickAndAnswer(const Clock& clock, HWND form, DWORD pid, const std::string& answer) {
     PressUpgrade(form);
-    Event(clock, clickEvent);
+    Event(clock, "click");
     const uint64_t end = GetTickCount64() + kConfirmWaitMs;
     HWND box = nullptr;
     while ((box = FindConfirmBox(pid)) == nullptr && GetTickCount64() < end) {
@@ -186,13 +197,7 @@ bool ClickAndAnswer(const Clock& clock, HWND form, DWORD pid, const std::string&
         Event(clock, "no-confirm");
         return false;
     }
-    Event(clock, "confirm", Escape(ConfirmText(box)));
-    AnswerConfirm(box, answer == "yes");
-    Event(clock, "answer", answer);
-    // Wait for the box to go, so that a later box is known to be a new one.
-    while (IsWindow(box) && GetTickCount64() < end) {
-        Sleep(10);
-    }
+    Answer(clock, box, answer);
     return true;
 }
 
@@ -270,7 +275,7 @@ int Run(const Options& o) {
             haveLast = true;
         }
         if (!answered && haveLast) {
-            if (!ClickAndAnswer(clock, form, pid, o.answer, "click")) {
+            if (!ClickAndAnswer(clock, form, pid, o.answer)) {
                 Finish(clock, process, form, !o.keepOpen);
                 return kExitNoConfirmBox;
             }
@@ -283,11 +288,11 @@ int Run(const Options& o) {
             Event(clock, "second-click");
             secondClickDone = true;
         }
-        if (o.secondClick && secondClickDone && FindConfirmBox(pid) != nullptr) {
-            HWND box = FindConfirmBox(pid);
-            Event(clock, "confirm", Escape(ConfirmText(box)));
-            AnswerConfirm(box, o.answer == "yes");
-            Event(clock, "answer", o.answer);
+        if (o.secondClick && secondClickDone) {
+            // Answered like the first: a program that asks again would start a second upgrade.
+            if (HWND box = FindConfirmBox(pid)) {
+                Answer(clock, box, o.answer);
+            }
         }
         if (!closeArmed && !o.closeAtStage.empty() && haveLast && last.caption == o.closeAtStage) {
             closeArmed = true;
