@@ -36,8 +36,9 @@ void TForm1::BitBtn_UpgradeClick(TObject* /*Sender*/) {
     confirming = true;
     const int answer = MessageBoxA(Handle(), MsgConfirm, MsgTitle, kConfirmFlags);
     confirming = false;
-    // Only a clear Yes starts a flash; a box that could not be shown is no consent.
-    if (answer != IDYES) {
+    // Only a clear Yes starts a flash: a box that could not be shown, or one that went with a
+    // window closed meanwhile, is no consent, and nobody would see the upgrade run.
+    if (answer != IDYES || Destroyed()) {
         return;
     }
     StartExtractThread();

@@ -2,6 +2,7 @@
 //
 //   vqdriver run (--launch EXE | --pid N) [--answer yes|no] [--until-stage TEXT] [--linger MS]
 //                [--close-at-stage TEXT [--close-delay MS]] [--second-click MS] [--keep-open]
+//                [--close-at-confirm]
 //                [--timeout S] [--interval MS]
 //   vqdriver snapshot [--pid N] [--timeout S]
 //   vqdriver attrib PATH
@@ -47,6 +48,7 @@ struct Options {
     DWORD secondClickMs = 0;
     bool secondClick = false;
     bool keepOpen = false;
+    bool closeAtConfirm = false;  // close the window while the box asks, then answer
     DWORD timeoutMs = kDefaultTimeoutS * 1000;
     DWORD intervalMs = kDefaultIntervalMs;
     std::string path;
@@ -56,7 +58,8 @@ int Usage() {
     fprintf(stderr,
             "usage: vqdriver run (--launch EXE | --pid N) [--answer yes|no] [--until-stage TEXT]\n"
             "                    [--linger MS] [--close-at-stage TEXT [--close-delay MS]]\n"
-            "                    [--second-click MS] [--keep-open] [--timeout S] [--interval MS]\n"
+            "                    [--second-click MS] [--keep-open] [--close-at-confirm]\n"
+            "                    [--timeout S] [--interval MS]\n"
             "       vqdriver snapshot [--pid N] [--timeout S]\n"
             "       vqdriver attrib PATH\n");
     return kExitUsage;
@@ -88,6 +91,10 @@ bool Parse(int argc, char** argv, Options& o) {
         const std::string arg = argv[i];
         if (arg == "--keep-open") {
             o.keepOpen = true;
+            continue;
+        }
+        if (arg == "--close-at-confirm") {
+            o.closeAtConfirm = true;
             continue;
         }
         if (i + 1 >= argc) {
@@ -185,7 +192,8 @@ void Answer(const Clock& clock, HWND box, const std::string& answer) {
 }
 
 // Clicks the button, waits for the confirmation box and answers it.
-bool ClickAndAnswer(const Clock& clock, HWND form, DWORD pid, const std::string& answer) {
+bool ClickAndAnswer(const Clock& clock, HWND form, DWORD pid, const std::string& answer,
+                    bool closeFirst) {
     PressUpgrade(form);
     Event(clock, "click");
     const uint64_t end = GetTickCount64() + kConfirmWaitMs;
@@ -196,6 +204,15 @@ bool ClickAndAnswer(const Clock& clock, HWND form, DWORD pid, const std::string&
     if (box == nullptr) {
         Event(clock, "no-confirm");
         return false;
+    }
+    if (closeFirst) {
+        CloseMain(form);
+        Event(clock, "close");
+        Sleep(300);
+        if (!IsWindow(box)) {
+            Event(clock, "confirm-gone");
+            return true;
+        }
     }
     Answer(clock, box, answer);
     return true;
@@ -275,7 +292,8 @@ int Run(const Options& o) {
             haveLast = true;
         }
         if (!answered && haveLast) {
-            if (!ClickAndAnswer(clock, form, pid, o.answer)) {
+            closeArmed = closeArmed || o.closeAtConfirm;
+            if (!ClickAndAnswer(clock, form, pid, o.answer, o.closeAtConfirm)) {
                 Finish(clock, process, form, !o.keepOpen);
                 return kExitNoConfirmBox;
             }

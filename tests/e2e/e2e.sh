@@ -39,6 +39,15 @@ declined() {
   check "the program closes with 0" [ "$(event_ms exit)" != "" ]
 }
 
+# The window closed while the box asks: whatever the box then returns is no consent.
+close_at_confirm() {
+  scenario close_at_confirm
+  drive --answer yes --close-at-confirm --timeout 20
+  check "the program ended with 0" [ "$(awk -F'\t' '$2 == "ended" { print $4 }' "$timeline")" = 0 ]
+  check "no work directory" [ ! -e "$work" ]
+  check "no tool ran" [ ! -e "$flash/flash.log" ]
+}
+
 success() {
   scenario success
   export VQ_TEST_FLASH_MS=$LONG_FLASH_MS
@@ -220,7 +229,7 @@ close_during_flash() {
 }
 
 case "${1:-}" in
-  setup | declined | success | leftover | gzip_damaged | gzip_fails | bad_magic | flash_fails | \
+  setup | declined | close_at_confirm | success | leftover | gzip_damaged | gzip_fails | bad_magic | flash_fails | \
     flash_missing | workdir_vanishes | close_before_shutdown | close_during_flash)
     "$1"
     [ "$1" = setup ] && exit 0
