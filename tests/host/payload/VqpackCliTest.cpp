@@ -200,6 +200,12 @@ TEST_F(VqpackCli, FailuresLeaveNoOutput) {
     EXPECT_EQ(Run("build --image image.exe --out keep.exe missing.bin"), 1);
     EXPECT_EQ(Read(dir_ / "keep.exe"), (Bytes{1, 2, 3}));
 
+    // The rename over a directory fails: the directory stays and the temporary file goes.
+    fs::create_directory(dir_ / "taken.exe");
+    EXPECT_EQ(Run("build --image image.exe --out taken.exe gzip.exe"), 1);
+    EXPECT_TRUE(fs::is_directory(dir_ / "taken.exe"));
+    EXPECT_FALSE(fs::exists(dir_ / "taken.exe.vqpack-tmp"));
+
     EXPECT_EQ(Run("list image.exe"), 1);
     EXPECT_EQ(Run("extract image.exe x"), 1);
     EXPECT_FALSE(fs::exists(dir_ / "x"));
