@@ -10,6 +10,9 @@ namespace vq::driver {
 namespace {
 
 constexpr UINT kAnswerTimeoutMs = 2000;  // a window that takes longer than this is hung
+constexpr size_t kTextBufferSize = 1024;
+constexpr size_t kLargestText = 1 << 20;
+constexpr int kSampleAttempts = 10;
 constexpr uint64_t kFileTimeTo1970 = 116444736000000000ull;
 constexpr uint64_t kFileTimeUnitsPerMs = 10000;
 
@@ -76,21 +79,23 @@ HWND FindConfirmBox(DWORD pid) {
 }
 
 bool ReadText(HWND window, std::string& text) {
-    DWORD_PTR length = 0;
-    if (!SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kAnswerTimeoutMs,
-                             &length)) {
-        return false;
+    // One WM_GETTEXT into a roomy buffer: asking for the length first could meet a text that
+    // changed in between and come back cut short.
+    for (size_t size = kTextBufferSize; size <= kLargestText; size *= 4) {
+        std::string buffer(size, '\0');
+        DWORD_PTR got = 0;
+        if (!SendMessageTimeoutA(window, WM_GETTEXT, buffer.size(),
+                                 reinterpret_cast<LPARAM>(buffer.data()), SMTO_ABORTIFHUNG,
+                                 kAnswerTimeoutMs, &got)) {
+            return false;
+        }
+        if (got + 1 < size) {
+            buffer.resize(got);
+            text = buffer;
+            return true;
+        }
     }
-    std::string buffer(length + 1, '\0');
-    DWORD_PTR got = 0;
-    if (!SendMessageTimeoutA(window, WM_GETTEXT, buffer.size(),
-                             reinterpret_cast<LPARAM>(buffer.data()), SMTO_ABORTIFHUNG,
-                             kAnswerTimeoutMs, &got)) {
-        return false;
-    }
-    buffer.resize(got < buffer.size() ? got : buffer.size() - 1);
-    text = buffer;
-    return true;
+    return false;
 }
 
 bool ReadWindow(HWND form, WindowState& state) {
@@ -119,7 +124,9 @@ bool ReadWindow(HWND form, WindowState& state) {
     return ok;
 }
 
-bool TakeSample(HWND form, Sample& sample) {
+namespace {
+
+bool ReadSampleOnce(HWND form, Sample& sample) {
     HWND bar = GetDlgItem(form, kIdProgressBar);
     HWND button = GetDlgItem(form, kIdBitBtnUpgrade);
     DWORD_PTR position = 0;
@@ -132,6 +139,29 @@ bool TakeSample(HWND form, Sample& sample) {
     return ReadText(GetDlgItem(form, kIdLabelPercentage), sample.percentage) &&
            ReadText(GetDlgItem(form, kIdLabelCurProgress), sample.caption) &&
            ReadText(GetDlgItem(form, kIdLabelMessage), sample.message);
+}
+
+}  // namespace
+
+bool TakeSample(HWND form, Sample& sample) {
+    // The reads are separate messages and a tick may run between them; two equal readings in a
+    // row belong to one tick (ticks are 250 ms apart, a reading takes a few).
+    Sample previous;
+    if (!ReadSampleOnce(form, previous)) {
+        return false;
+    }
+    for (int attempt = 0; attempt < kSampleAttempts; ++attempt) {
+        Sample next;
+        if (!ReadSampleOnce(form, next)) {
+            return false;
+        }
+        if (next == previous) {
+            sample = next;
+            return true;
+        }
+        previous = next;
+    }
+    return false;
 }
 
 bool PressUpgrade(HWND form) {
