@@ -2,6 +2,7 @@
 
 #include <stdlib.h>
 
+#include <atomic>
 #include <thread>
 
 #include "testing/uidriver/UiDriver.h"
@@ -210,24 +211,38 @@ TEST_F(Tick, CloseHandledInsideTheTickStopsItBeforeAnyControl) {
     EXPECT_EQ(Form1->Label_CurProgress.Caption(), "");
 }
 
-TEST_F(Tick, AltUPressesTheButton) {
-    // The click asks for confirmation; a helper answers No, so nothing starts.
+// Delivers `key` to the button while a helper answers the confirmation box with No; returns the
+// box's text ("" when no box came, that is when the key did not press the button).
+std::string PressAndDecline(MSG key) {
     std::string boxText;
-    std::thread answer([&boxText] {
-        for (int i = 0; i < 200; ++i) {
+    std::atomic<bool> done = false;
+    std::thread answer([&boxText, &done] {
+        for (int i = 0; i < 40 && !done; ++i) {
             if (HWND box = vq::driver::FindConfirmBox(GetCurrentProcessId())) {
                 boxText = vq::driver::ConfirmText(box);
                 vq::driver::AnswerConfirm(box, false);
-                return;
+                break;
             }
             Sleep(25);
         }
+        done = true;
     });
-    HWND button = Control(kIdBitBtnUpgrade);
-    MSG alt{button, WM_SYSCHAR, 'u', 1 << 29, 0, {}};
-    vq::ui::DeliverMessage(alt);
+    vq::ui::DeliverMessage(key);
+    // The helper reads window texts, which this thread answers: keep handling sent messages.
+    MSG msg;
+    while (!done) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_SENDMESSAGE);
+        PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
     answer.join();
-    EXPECT_EQ(boxText, MsgConfirm);
+    return boxText;
+}
+
+TEST_F(Tick, KeyboardPressesTheButton) {
+    HWND button = Control(kIdBitBtnUpgrade);
+    EXPECT_EQ(PressAndDecline({button, WM_SYSCHAR, 'u', 1 << 29, 0, {}}), MsgConfirm) << "Alt+U";
+    EXPECT_EQ(PressAndDecline({button, WM_KEYDOWN, VK_RETURN, 0, 0, {}}), MsgConfirm) << "Enter";
+    EXPECT_EQ(PressAndDecline({button, WM_SYSCHAR, 'x', 1 << 29, 0, {}}), "") << "Alt+X";
     EXPECT_EQ(ExtractThreadHandle, nullptr) << "No starts nothing";
 }
 
