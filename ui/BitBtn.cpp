@@ -42,7 +42,7 @@ HBITMAP MakeDib(int width, int height, const uint8_t* pixels, bool bottomUp, boo
                 dst[1] = src[1];
                 dst[2] = src[2];
             }
-            dst[3] = 0xFF;
+            dst[3] = 0;  // plain RGB: an alpha byte would keep the white from matching the key
         }
     }
     return bmp;

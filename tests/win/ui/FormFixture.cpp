@@ -84,7 +84,8 @@ std::vector<uint32_t> FormTest::Capture(int id, int& width, int& height) {
     void* bits = nullptr;
     HBITMAP bmp = CreateDIBSection(mem, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ old = SelectObject(mem, bmp);
-    BitBlt(mem, 0, 0, width, height, src, 0, 0, SRCCOPY);
+    // Drawn into our bitmap by the control itself: other windows on the display cannot spoil it.
+    PrintWindow(h, mem, PW_CLIENTONLY);
     GdiFlush();
     std::vector<uint32_t> pixels(static_cast<const uint32_t*>(bits),
                                  static_cast<const uint32_t*>(bits) + size_t(width) * height);

@@ -39,7 +39,7 @@ protected:
     void TickAt(int32_t stage, int ticks = 1);
     // Lets the window handle its pending messages, including paints.
     void Pump();
-    // The control's pixels as they are on the screen, 0x00RRGGBB, row by row.
+    // The control's pixels as it paints them, 0x00RRGGBB, row by row.
     std::vector<uint32_t> Capture(int id, int& width, int& height);
 
     static inline vq::ui::TApplication* app_ = nullptr;
