@@ -36,8 +36,8 @@ bool TForm::CreateForm(HWND owner, const char* caption, int clientWidth, int cli
     color_ = color;
     const int dpi = ScreenDpi();
     if (!font_.Create(kFontFace, FontHeightAtDpi(fontHeight, dpi), false, false)) return false;
+    // The window font keeps its density-adjusted height; the ratio scales the controls.
     scale_ = ScaleFor(dpi, LineHeightOf(font_.Handle()));
-    if (scale_.Num != scale_.Den) font_.Create(kFontFace, scale_.Apply(fontHeight), false, false);
 
     HINSTANCE inst = GetModuleHandleA(nullptr);
     WNDCLASSEXA wc{};
