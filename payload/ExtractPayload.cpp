@@ -93,6 +93,7 @@ bool ExtractPayload(const char* exePath, const char* destDir, const char* const*
         if (ReadContainerRecords(exe, info, table.get()) != ContainerError::None) return false;
     }
 
+    // Every output path fits before the first file is created.
     char path[MAX_PATH];
     for (uint32_t pos = 0; pos < count; ++pos)
         if (names[pos] == nullptr || !JoinPath(destDir, names[pos], path)) return false;
