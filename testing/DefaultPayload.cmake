@@ -23,6 +23,7 @@ add_custom_command(OUTPUT ${VQ_PAYLOAD_INPUTS}/Bios.bin
 vq_assemble(TARGET Vorquint
   OUTPUT ${CMAKE_BINARY_DIR}/bin/Vorquint.exe
   IMAGE $<TARGET_FILE:Vorquint_linked>
+  STUB ${VQ_HOST_DIR}/bin/VQDOS.EXE
   ENTRIES
     ${VQ_PAYLOAD_INPUTS}/GZip.exe
     $<TARGET_FILE:double_gzipw>
