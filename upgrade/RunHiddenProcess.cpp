@@ -23,8 +23,11 @@ uint32_t RunHiddenProcess(const std::string& workDir, const char* applicationNam
     PROCESS_INFORMATION info;
     ZeroMemory(&info, sizeof info);
 
-    // A failure is ignored: the tool is then not found and counts as failed.
-    SetCurrentDirectoryA(workDir.c_str());
+    // The bare tool name is completed with the current directory. Where that cannot be the work
+    // directory, nothing runs: a tool of the same name elsewhere could flash another image.
+    if (!SetCurrentDirectoryA(workDir.c_str())) {
+        return exitCode;
+    }
 
     // CreateProcessA may write into the command line, so it gets a copy of its own.
     std::vector<char> line(commandLine, commandLine + strlen(commandLine) + 1);

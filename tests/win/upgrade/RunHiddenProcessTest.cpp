@@ -52,6 +52,16 @@ TEST_F(RunHiddenProcessTest, TakesTheToolFromTheWorkDirectoryAndLeavesTheProcess
     EXPECT_EQ(lstrcmpiA(dir, work.Path().c_str()), 0) << dir;
 }
 
+TEST_F(RunHiddenProcessTest, AMissingWorkDirectoryRunsNoToolFromElsewhere) {
+    // The bare name would otherwise resolve in whatever directory is current: another tool,
+    // another image.
+    ScratchDir elsewhere{"cwd"};
+    CopyInto(elsewhere.Path(), "gzipw.exe");
+    ASSERT_TRUE(SetCurrentDirectoryA(elsewhere.Path().c_str()));
+    ScopedEnv forced("VQ_TEST_GZIP_EXIT", "0");
+    EXPECT_EQ(RunHiddenProcess(work.Path() + "\\gone", kGzipTool, kGzipCommandLine), kToolNotRun);
+}
+
 TEST_F(RunHiddenProcessTest, PassesTheArgumentsAloneAndStartsTheChildInTheWorkDirectory) {
     ScratchDir flash{"rec"};
     ScopedEnv record("VQ_TEST_FLASH_DIR", flash.Path().c_str());
