@@ -13,7 +13,7 @@ grep -Eq '^Time/Date[[:space:]]*Thu Jan  1 00:00:00 1970|^Time/Date[[:space:]]*0
   || bad "the header carries a link time stamp (builds would differ)"
 
 # System DLLs only: nothing of the toolchain's runtime may be needed at run time.
-allowed='^(KERNEL32|USER32|GDI32|COMCTL32|ADVAPI32|SHELL32|msvcrt|ntdll)\.dll$'
+allowed='^(KERNEL32|USER32|GDI32|COMCTL32|ADVAPI32|SHELL32|UxTheme|MSIMG32|msvcrt|ntdll)\.dll$'
 dlls=$(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$dump")
 [ -n "$dlls" ] || bad "no imports found"
 while read -r d; do
