@@ -53,9 +53,9 @@ void TForm1::CreateControls(HWND owner) {
     }
     const vq::ui::ScaleRatio& s = Scale();
     const HWND h = Handle();
-    auto label = [&](vq::ui::TLabel& l, const LabelSpec& spec) {
-        l.Create(h, spec.id, s.Apply(spec.left), s.Apply(spec.top), spec.text,
-                 s.Apply(spec.fontHeight), spec.bold, spec.underline, spec.color);
+    auto label = [&](vq::ui::TLabel& l, const LabelSpec& row) {
+        l.Create(h, row.id, s.Apply(row.left), s.Apply(row.top), row.text,
+                 s.Apply(row.fontHeight), row.bold, row.underline, row.color);
     };
     auto box = [&](const BoxSpec& b, auto&& create) {
         create(b.id, s.Apply(b.left), s.Apply(b.top), s.Apply(b.width), s.Apply(b.height));

@@ -73,26 +73,26 @@ bool ParseEntryNumber(const std::string& s, uint32_t& n) {
 }
 
 // The bytes entry i stores: the file itself, or a gzip member made of it.
-bool PackEntry(uint32_t i, const EntrySpec& spec, uint32_t defaultMtime, Bytes& out, std::string& err) {
+bool PackEntry(uint32_t i, const EntrySpec& entry, uint32_t defaultMtime, Bytes& out, std::string& err) {
     Bytes data;
-    if (!ReadWholeFile(spec.Path, data, err)) return false;
-    if (spec.Raw || !EndsWithGz(kPayloadFileNames[i])) {
+    if (!ReadWholeFile(entry.Path, data, err)) return false;
+    if (entry.Raw || !EndsWithGz(kPayloadFileNames[i])) {
         out = std::move(data);
         return true;
     }
     uint32_t mtime = defaultMtime;
-    if (spec.HasTime && !ParseUtcTime(spec.Time, mtime)) {
-        err = "entry " + std::to_string(i) + ": '" + spec.Time + "' is not a time";
+    if (entry.HasTime && !ParseUtcTime(entry.Time, mtime)) {
+        err = "entry " + std::to_string(i) + ": '" + entry.Time + "' is not a time";
         return false;
     }
     const std::string name =
-        spec.StoredName.empty() ? std::filesystem::path(spec.Path).filename().string() : spec.StoredName;
+        entry.StoredName.empty() ? std::filesystem::path(entry.Path).filename().string() : entry.StoredName;
     if (name.empty()) {
-        err = "entry " + std::to_string(i) + ": no file name to store for " + spec.Path;
+        err = "entry " + std::to_string(i) + ": no file name to store for " + entry.Path;
         return false;
     }
     if (!MakeGzipMember(data.data(), data.size(), name, mtime, out, err)) {
-        err = spec.Path + ": " + err;
+        err = entry.Path + ": " + err;
         return false;
     }
     return true;
