@@ -32,11 +32,15 @@ constexpr const char* kBuildUsage =
     "  --raw N       store entry N byte for byte although its name ends in \".gz\" (a gzip\n"
     "                member made elsewhere); may be given more than once\n"
     "  --mtime TIME  MTIME of every compressed entry that names none itself\n"
-    "  TIME is seconds since 1970-01-01 UTC or YYYY-MM-DDTHH:MM:SS[Z], always UTC.\n"
+    "  TIME is seconds since 1970-01-01 UTC or YYYY-MM-DDTHH:MM:SS[Z], always UTC, and not 0\n"
+    "  (gzip's \"no time stored\").\n"
     "  The same inputs give the same bytes: nothing is taken from the clock.\n";
 
 // Chosen once so that builds never depend on when or where they ran.
 constexpr uint32_t kDefaultMtime = 1325376000;  // 2012-01-01T00:00:00Z
+
+// gzip reads MTIME 0 as "no time stored", and every member of the payload carries one.
+constexpr uint32_t kNoMtime = 0;
 
 struct EntrySpec {
     std::string Path;
@@ -66,6 +70,13 @@ EntrySpec ParseEntry(const std::string& arg) {
     return e;
 }
 
+bool ParseMtime(const std::string& text, uint32_t& mtime) {
+    uint32_t t = 0;
+    if (!ParseUtcTime(text, t) || t == kNoMtime) return false;
+    mtime = t;
+    return true;
+}
+
 bool ParseEntryNumber(const std::string& s, uint32_t& n) {
     if (s.empty() || s.size() > 2 || s.find_first_not_of("0123456789") != std::string::npos) return false;
     n = static_cast<uint32_t>(std::stoul(s));
@@ -81,7 +92,7 @@ bool PackEntry(uint32_t i, const EntrySpec& entry, uint32_t defaultMtime, Bytes&
         return true;
     }
     uint32_t mtime = defaultMtime;
-    if (entry.HasTime && !ParseUtcTime(entry.Time, mtime)) {
+    if (entry.HasTime && !ParseMtime(entry.Time, mtime)) {
         err = "entry " + std::to_string(i) + ": '" + entry.Time + "' is not a time";
         return false;
     }
@@ -134,7 +145,7 @@ int RunBuildCommand(int argc, char** argv) {
     if (entries.size() > kPayloadEntryCount - 1)
         return UsageError(kBuildUsage, "more than " + std::to_string(kPayloadEntryCount - 1) + " entries");
     uint32_t defaultMtime = kDefaultMtime;
-    if (!mtimeText.empty() && !ParseUtcTime(mtimeText, defaultMtime))
+    if (!mtimeText.empty() && !ParseMtime(mtimeText, defaultMtime))
         return UsageError(kBuildUsage, "--mtime '" + mtimeText + "' is not a time");
     for (uint32_t n : raw) {
         if (n > entries.size()) return UsageError(kBuildUsage, "--raw " + std::to_string(n) + ": no such entry");
@@ -148,7 +159,7 @@ int RunBuildCommand(int argc, char** argv) {
             return UsageError(kBuildUsage, "entry " + std::to_string(k + 1) + " (" + name +
                                                ") is stored byte for byte; NAME and TIME do not apply");
         uint32_t t = 0;
-        if (e.HasTime && !ParseUtcTime(e.Time, t))
+        if (e.HasTime && !ParseMtime(e.Time, t))
             return UsageError(kBuildUsage, "entry " + std::to_string(k + 1) + ": '" + e.Time + "' is not a time");
     }
 

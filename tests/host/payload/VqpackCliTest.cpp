@@ -225,6 +225,9 @@ TEST_F(VqpackCli, UsageErrorsExitTwo) {
         "build --image image.exe --out o.exe --mtime yesterday gzip.exe",
         "build --image image.exe --out o.exe gzip.exe:GZIP.EXE",
         "build --image image.exe --out o.exe gzip.exe gzipw.exe fparts.txt::2012-99-01T00:00:00",
+        // MTIME 0 is gzip's "no time stored": every member must carry one.
+        "build --image image.exe --out o.exe --mtime 0 gzip.exe gzipw.exe fparts.txt",
+        "build --image image.exe --out o.exe gzip.exe gzipw.exe fparts.txt::1970-01-01T00:00:00Z",
         "build --image image.exe --out o.exe --bogus gzip.exe",
         "build --image image.exe --out o.exe --raw",
         "list",
