@@ -11,6 +11,7 @@ namespace {
 
 constexpr uint8_t kVideoPage = 0;
 constexpr uint8_t kBlankAttr = 0x07;
+constexpr uint16_t kStdinReadBytes = 128;  // a DOS console line, CR LF included
 uint8_t gAttr = kBlankAttr;
 
 void Video(uint8_t ah, Regs& r) {
@@ -112,13 +113,15 @@ void Printf(const char* fmt, ...) {
 }
 
 int ReadStdinChar() {
-    uint8_t c = 0;
+    // One read takes the whole line: DOS keeps what a shorter read leaves of a console line and
+    // hands it to the next reader of standard input, a child program or the shell.
+    uint8_t line[kStdinReadBytes];
     Regs r = NewRegs();
     r.ebx = 0;                       // standard input
-    r.ecx = 1;
-    r.edx = NearOffset(&c);
-    if (!DosCall(0x3F, r) || (r.eax & 0xFFFF) != 1) return -1;
-    return c;
+    r.ecx = sizeof line;
+    r.edx = NearOffset(line);
+    if (!DosCall(0x3F, r) || (r.eax & 0xFFFF) == 0) return -1;
+    return line[0];
 }
 
 }  // namespace rt

@@ -24,8 +24,8 @@ void PutRepeated(char c, uint8_t attr, uint16_t count);  // at the cursor, which
 // %s %c %d %u only.
 void Printf(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 
-// One byte from standard input (a console delivers the line after Enter); -1 at end of input
-// or on an error.
+// The first byte of a line read from standard input (a console delivers the line after Enter);
+// the rest of the line is consumed with it. -1 at end of input or on an error.
 int ReadStdinChar();
 
 }  // namespace rt

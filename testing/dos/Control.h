@@ -10,6 +10,8 @@ inline constexpr const char* kFlashedCopy = "C:\\FLASHED.BIN";               // 
 inline constexpr const char* kFlashDirRecord = "C:\\FLASHDIR.TXT";            // its current directory
 inline constexpr const char* kGzipShot = "C:\\GZSHOT.BIN";              // screen while gzip ran
 inline constexpr const char* kFlashShot = "C:\\FLSHOT.BIN";             // screen while flash ran
+inline constexpr const char* kStdinSwitch = "C:\\VQCTL\\GZSTDIN.TXT";     // gzip double reads its stdin
+inline constexpr const char* kStdinRecord = "C:\\GZSTDIN.BIN";             // what it read there
 inline constexpr const char* kErrorLog = "ERROR.LOG";
 
 }  // namespace vqtest

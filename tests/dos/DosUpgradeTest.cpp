@@ -180,6 +180,16 @@ TEST_F(DosUpgrade, ATruncatedFileIsAnExtractionFailure) {
     }
 }
 
+TEST_F(DosUpgrade, TheRestOfTheAnswerLineReachesNoChild) {
+    Switch("GZSTDIN.TXT");  // the gzip double records what it finds on its standard input
+    const DosRunResult r = Run(container_, "yes\r\n");
+    EXPECT_EQ(r.exitCode, 1) << r.screen.Dump();
+    const fs::path record = drive_ / "GZSTDIN.BIN";
+    ASSERT_TRUE(fs::exists(record));
+    const Bytes left = ReadBytes(record);
+    EXPECT_TRUE(left.empty()) << "the child read \"" << std::string(left.begin(), left.end()) << "\"";
+}
+
 TEST_F(DosUpgrade, AnErrorLogAfterFlashingIsAFlashFailure) {
     Switch("FLASHERR.TXT");
     const DosRunResult r = Run(container_, "y\r\n");
