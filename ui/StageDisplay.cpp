@@ -10,14 +10,15 @@ bool IsCreepingStage(int32_t stage) {
 TickPlan PlanTick(int32_t stage, int32_t barPosition) {
     // Unsigned, so that every negative code is out of range as well.
     if (static_cast<uint32_t>(stage) > static_cast<uint32_t>(kLastStage)) {
-        return {true, barPosition, nullptr};
+        return {true, false, barPosition, nullptr};
     }
     const TStageInfo& row = StageTable[stage];
-    int32_t position = row.Target;
     if (IsCreepingStage(stage)) {
-        position = barPosition < row.Target ? barPosition + 1 : barPosition;
+        // At or above its target a creeping stage does not touch the bar at all.
+        const bool climbing = barPosition < row.Target;
+        return {false, climbing, climbing ? barPosition + 1 : barPosition, &row};
     }
-    return {false, position, &row};
+    return {false, true, row.Target, &row};
 }
 
 std::string PercentageText(int32_t position) {

@@ -10,7 +10,8 @@ namespace vq::ui {
 
 struct TickPlan {
     bool Skip;               // code outside 0..10: leave every control exactly as it is
-    int32_t Position;        // the bar's new position (meaningless when Skip)
+    bool SetBar;             // false when a creeping stage rests: the bar is left alone
+    int32_t Position;        // the bar's new position (meaningless unless SetBar)
     const TStageInfo* Row;   // the row to show (null when Skip)
 };
 

@@ -11,7 +11,7 @@ void TForm1::Timer1Timer(TObject* /*Sender*/) {
     const int32_t stage = FStage.load(std::memory_order_relaxed);
     const vq::ui::TickPlan plan = vq::ui::PlanTick(stage, ProgressBar.Position());
     if (!plan.Skip) {
-        ProgressBar.SetPosition(plan.Position);
+        if (plan.SetBar) ProgressBar.SetPosition(plan.Position);
         Label_Percentage.SetCaption(vq::ui::PercentageText(ProgressBar.Position()).c_str());
         Label_CurProgress.SetCaption(plan.Row->Caption);
         Label_Message.SetCaption(plan.Row->Message);

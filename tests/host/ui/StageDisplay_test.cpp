@@ -21,7 +21,9 @@ struct Screen {
         if (plan.Skip) {
             return;
         }
-        bar = plan.Position;
+        if (plan.SetBar) {
+            bar = plan.Position;
+        }
         percentage = PercentageText(bar);
         caption = plan.Row->Caption;
         message = plan.Row->Message;
@@ -154,6 +156,20 @@ TEST(StageDisplay, ShuttingDownAfterCompleteKeepsTheBarFull) {
     EXPECT_EQ(s.caption, "Shuting down ...");
     EXPECT_EQ(s.message, "Shutdown the computer after few seconds");
     EXPECT_EQ(s.color, clHotLight);
+}
+
+TEST(StageDisplay, ARestingCreepingStageLeavesTheBarAloneAndOthersSetItEveryTick) {
+    EXPECT_TRUE(PlanTick(stFlashing, 88).SetBar);
+    EXPECT_FALSE(PlanTick(stFlashing, 89).SetBar);
+    EXPECT_FALSE(PlanTick(stFlashing, 95).SetBar);
+    EXPECT_FALSE(PlanTick(stExtracting, 1).SetBar);
+    EXPECT_FALSE(PlanTick(stCleaning, 98).SetBar);
+    for (int32_t stage : {0, 2, 4, 6, 7, 8, 9, 10}) {
+        const TickPlan unchanged = PlanTick(stage, StageTable[stage].Target);
+        EXPECT_TRUE(unchanged.SetBar) << stage;
+        EXPECT_EQ(unchanged.Position, StageTable[stage].Target) << stage;
+    }
+    EXPECT_FALSE(PlanTick(11, 42).SetBar);
 }
 
 TEST(StageDisplay, OnlyExtractFlashAndCleanCreep) {

@@ -184,17 +184,26 @@ LRESULT CALLBACK CountingBarProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
     return CallWindowProcA(gBarProc, h, msg, w, l);
 }
 
-TEST_F(Tick, EveryTickPassesThePositionToTheBar) {
+TEST_F(Tick, StagesThatDoNotCreepPassThePositionToTheBarEveryTick) {
     HWND bar = Control(kIdProgressBar);
     gBarProc = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(bar, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CountingBarProc)));
     gSetPosCount = 0;
     TickAt(stStopped, 3);
     EXPECT_EQ(gSetPosCount, 3);
-    SendMessageA(bar, PBM_SETPOS, 89, 0);
+    // A creeping stage sets the bar only while it climbs; resting at its target, or above it,
+    // it leaves the bar alone.
+    SendMessageA(bar, PBM_SETPOS, 88, 0);
     gSetPosCount = 0;
-    TickAt(stFlashing, 2);  // resting at the target
-    EXPECT_EQ(gSetPosCount, 2);
+    TickAt(stFlashing);
+    EXPECT_EQ(gSetPosCount, 1);
+    TickAt(stFlashing, 2);
+    EXPECT_EQ(gSetPosCount, 1);
+    SendMessageA(bar, PBM_SETPOS, 95, 0);
+    gSetPosCount = 0;
+    TickAt(stFlashing, 2);
+    EXPECT_EQ(gSetPosCount, 0);
+    EXPECT_EQ(TextOf(kIdLabelPercentage), "95%");
     SetWindowLongPtrA(bar, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(gBarProc));
 }
 
