@@ -37,7 +37,7 @@ bool TForm::CreateForm(HWND owner, const char* caption, int clientWidth, int cli
     const int dpi = ScreenDpi();
     if (!font_.Create(kFontFace, FontHeightAtDpi(fontHeight, dpi), false, false)) return false;
     // The window font keeps its density-adjusted height; the ratio scales the controls.
-    scale_ = ScaleFor(dpi, LineHeightOf(font_.Handle()));
+    scale_ = ScaleFor(LineHeightOf(font_.Handle()));
 
     HINSTANCE inst = GetModuleHandleA(nullptr);
     WNDCLASSEXA wc{};

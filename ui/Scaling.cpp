@@ -17,8 +17,8 @@ int FontHeightAtDpi(int designHeight, int dpi) {
     return dpi == kDesignDpi ? designHeight : MulDivRound(designHeight, dpi, kDesignDpi);
 }
 
-ScaleRatio ScaleFor(int dpi, int measuredLineHeight) {
-    if (dpi == kDesignDpi || measuredLineHeight == kDesignLineHeight || measuredLineHeight <= 0) {
+ScaleRatio ScaleFor(int measuredLineHeight) {
+    if (measuredLineHeight == kDesignLineHeight || measuredLineHeight <= 0) {
         return {};
     }
     return {measuredLineHeight, kDesignLineHeight};

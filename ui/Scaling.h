@@ -12,15 +12,15 @@ int MulDivRound(int a, int b, int c);
 // The window font's height on a screen of `dpi`, before anything is measured.
 int FontHeightAtDpi(int designHeight, int dpi);
 
-// The factor applied to every position, size and font: measured / 15 when the screen is not
-// 96 dpi and one line of the window font (at its dpi-adjusted height) is not 15 pixels high;
-// otherwise 1.
+// The factor applied to every position, size and font: measured / 15 when one line of the
+// window font (at its dpi-adjusted height) is not 15 pixels high, whatever the density (a
+// stand-in for a missing Calibri at 96 dpi counts too); otherwise 1.
 struct ScaleRatio {
     int Num = 1;
     int Den = 1;
     int Apply(int value) const { return Num == Den ? value : MulDivRound(value, Num, Den); }
 };
 
-ScaleRatio ScaleFor(int dpi, int measuredLineHeight);
+ScaleRatio ScaleFor(int measuredLineHeight);
 
 }  // namespace vq::ui

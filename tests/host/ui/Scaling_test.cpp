@@ -7,18 +7,20 @@
 namespace vq::ui {
 namespace {
 
-TEST(Scaling, NothingChangesAt96Dpi) {
+TEST(Scaling, At96DpiOnlyAFontThatMeasuresOtherwiseScales) {
     EXPECT_EQ(FontHeightAtDpi(-13, 96), -13);
-    // Even a font that measures otherwise (Calibri missing) leaves the layout alone at 96 dpi.
-    const ScaleRatio r = ScaleFor(96, 16);
-    EXPECT_EQ(r.Apply(455), 455);
-    EXPECT_EQ(r.Apply(-21), -21);
+    EXPECT_EQ(ScaleFor(15).Apply(455), 455);
+    // Calibri missing: the stand-in's line of 16 pixels scales the layout to match it.
+    const ScaleRatio r = ScaleFor(16);
+    EXPECT_EQ(r.Apply(455), 485);  // 485.33
+    EXPECT_EQ(r.Apply(218), 233);  // 232.53
+    EXPECT_EQ(r.Apply(-21), -22);  // -22.4
 }
 
 TEST(Scaling, OtherDensitiesScaleByTheMeasuredLine) {
     EXPECT_EQ(FontHeightAtDpi(-13, 120), -16);  // -16.25
     EXPECT_EQ(FontHeightAtDpi(-13, 144), -20);  // -19.5 rounds away from zero
-    const ScaleRatio r = ScaleFor(120, 19);
+    const ScaleRatio r = ScaleFor(19);
     EXPECT_EQ(r.Apply(455), 576);  // 576.33
     EXPECT_EQ(r.Apply(218), 276);  // 276.13
     EXPECT_EQ(r.Apply(2), 3);      // 2.53
@@ -27,7 +29,7 @@ TEST(Scaling, OtherDensitiesScaleByTheMeasuredLine) {
 }
 
 TEST(Scaling, AMeasuredLineOf15PixelsScalesNothing) {
-    const ScaleRatio r = ScaleFor(120, 15);
+    const ScaleRatio r = ScaleFor(15);
     EXPECT_EQ(r.Apply(455), 455);
     EXPECT_EQ(r.Apply(17), 17);
 }
