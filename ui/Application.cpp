@@ -81,11 +81,15 @@ void TApplication::SetMainForm(TForm* form) {
 
 void TApplication::Run() {
     if (!main_) return;
-    ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
-    ShowWindow(main_->Handle(), SW_SHOWNORMAL);
-    UpdateWindow(main_->Handle());
-    MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) DeliverMessage(msg);
+    // A form whose window could not be made would leave an invisible program waiting for a close
+    // that can never come.
+    if (main_->Handle()) {
+        ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
+        ShowWindow(main_->Handle(), SW_SHOWNORMAL);
+        UpdateWindow(main_->Handle());
+        MSG msg;
+        while (GetMessageA(&msg, nullptr, 0, 0) > 0) DeliverMessage(msg);
+    }
     gMainForm = nullptr;
     delete main_;
     main_ = nullptr;
