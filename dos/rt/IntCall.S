@@ -32,6 +32,11 @@ VqIntCall:
 .Lint:
     int $0x21
     pushfl
+    // The service, or a child program it ran, may leave ESP's high word set (the real-mode stack
+    // only moves SP) and the direction flag set; the compiled code addresses the stack through all
+    // of ESP, which a real CPU faults past 64 KiB, and expects DF clear.
+    movzwl %sp, %esp
+    cld
     pushl %ebp
     movl 8(%esp), %ebp             // the block again (above the two pushes)
     movl %eax, 0(%ebp)

@@ -12,6 +12,7 @@ inline constexpr const char* kGzipShot = "C:\\GZSHOT.BIN";              // scree
 inline constexpr const char* kFlashShot = "C:\\FLSHOT.BIN";             // screen while flash ran
 inline constexpr const char* kStdinSwitch = "C:\\VQCTL\\GZSTDIN.TXT";     // gzip double reads its stdin
 inline constexpr const char* kStdinRecord = "C:\\GZSTDIN.BIN";             // what it read there
+inline constexpr const char* kDirtyEspSwitch = "C:\\VQCTL\\GZESP.TXT";     // gzip double ends with ESP >= 64 KiB
 inline constexpr const char* kErrorLog = "ERROR.LOG";
 
 }  // namespace vqtest

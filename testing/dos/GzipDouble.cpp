@@ -111,6 +111,13 @@ void RecordStdinIfAsked() {
     if (f.Create(vqtest::kStdinRecord, 0)) rt::WriteExact(f.Handle(), buf, got);
 }
 
+// Ends the program as a tool that ran 32-bit code may: with the high word of ESP not zero. The
+// real-mode stack uses SP only, so DOS neither notices nor restores it for the parent.
+[[noreturn]] void ExitWithDirtyEsp(uint8_t code) {
+    asm volatile("orl $0x12340000, %%esp\n\tint $0x21" : : "a"(uint32_t(0x4C00u | code)) : "memory");
+    __builtin_unreachable();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -140,5 +147,6 @@ int main(int argc, char** argv) {
         rt::DosFile log;
         if (log.Create(vqtest::kErrorLog, 0)) rt::WriteExact(log.Handle(), "stale\r\n", 7);
     }
+    if (rt::PathExists(vqtest::kDirtyEspSwitch)) ExitWithDirtyEsp(ok ? 0 : 1);
     return ok ? 0 : 1;
 }

@@ -190,6 +190,15 @@ TEST_F(DosUpgrade, TheRestOfTheAnswerLineReachesNoChild) {
     EXPECT_TRUE(left.empty()) << "the child read \"" << std::string(left.begin(), left.end()) << "\"";
 }
 
+TEST_F(DosUpgrade, AChildThatLeavesTheHighWordOfEspSetDoesNotDerailTheProgram) {
+    Switch("GZESP.TXT");
+    const DosRunResult r = Run(container_, "y\r\n");
+    ASSERT_TRUE(r.ran);
+    EXPECT_EQ(r.exitCode, 1) << r.screen.Dump();
+    EXPECT_TRUE(Flashed() == image_);
+    EXPECT_FALSE(WorkDirLeft());
+}
+
 TEST_F(DosUpgrade, AnErrorLogAfterFlashingIsAFlashFailure) {
     Switch("FLASHERR.TXT");
     const DosRunResult r = Run(container_, "y\r\n");
