@@ -2,7 +2,7 @@
 // upgrade gives it, records it outside the work directory and "flashes" by copying the image.
 //
 // Record file %VQ_TEST_FLASH_DIR%\flash.log, one line per event, fields split by tabs:
-//   start <ms> <own name> <command line> <current directory>
+//   start <ms> <own name> <command line> <current directory> <window>
 //   fail  <ms> <own name> <exit code>
 //   done  <ms> <own name>
 // The simulated flash part is %VQ_TEST_FLASH_DIR%\flash.bin, written only by a successful run.
@@ -46,6 +46,16 @@ constexpr int kExitNoFlashDir = 64;  // the test forgot VQ_TEST_FLASH_DIR: nothi
 
 using DriverNameProc = const char*(__cdecl*)();
 
+// How the parent asked for the tool's window: "hidden" only for STARTF_USESHOWWINDOW with SW_HIDE.
+std::string WindowRequest() {
+    STARTUPINFOA si;
+    GetStartupInfoA(&si);
+    if ((si.dwFlags & STARTF_USESHOWWINDOW) == 0) {
+        return "default";
+    }
+    return si.wShowWindow == SW_HIDE ? "hidden" : "show " + std::to_string(si.wShowWindow);
+}
+
 // The tool needs its part list and the driver libraries of its own width beside it.
 bool SupportFilesPresent(const std::string& dir) {
     if (GetFileAttributesA((dir + "\\" + kPartListName).c_str()) == INVALID_FILE_ATTRIBUTES) {
@@ -79,7 +89,7 @@ int main() {
     const std::string self = OwnName();
     const std::string cwd = CurrentDir();
     AppendLine(record, "start\t" + std::to_string(EpochMs()) + "\t" + self + "\t" +
-                           GetCommandLineA() + "\t" + cwd);
+                           GetCommandLineA() + "\t" + cwd + "\t" + WindowRequest());
     auto fail = [&](int code) {
         AppendLine(record, "fail\t" + std::to_string(EpochMs()) + "\t" + self + "\t" +
                                std::to_string(code));

@@ -80,6 +80,7 @@ success() {
   check "64-bit flash tool chosen" [ "$(cut -f3 <<<"$start")" = fptw64.exe ]
   check "flash command line is ' -f Bios.bin'" [ "$(cut -f4 <<<"$start")" = " -f Bios.bin" ]
   check "flash ran in the work directory" [ "$(cut -f5 <<<"$start")" = "$(winpath "$work")" ]
+  check "flash window hidden" [ "$(cut -f6 <<<"$start")" = hidden ]
   check "the flash received the exact image" image_flashed
   check "work directory gone" [ ! -e "$work" ]
 

@@ -62,7 +62,7 @@ TEST_F(RunHiddenProcessTest, AMissingWorkDirectoryRunsNoToolFromElsewhere) {
     EXPECT_EQ(RunHiddenProcess(work.Path() + "\\gone", kGzipTool, kGzipCommandLine), kToolNotRun);
 }
 
-TEST_F(RunHiddenProcessTest, PassesTheArgumentsAloneAndStartsTheChildInTheWorkDirectory) {
+TEST_F(RunHiddenProcessTest, PassesTheArgumentsAloneAndStartsTheChildHiddenInTheWorkDirectory) {
     ScratchDir flash{"rec"};
     ScopedEnv record("VQ_TEST_FLASH_DIR", flash.Path().c_str());
     CopyInto(work.Path(), "fptw64.exe");
@@ -70,7 +70,7 @@ TEST_F(RunHiddenProcessTest, PassesTheArgumentsAloneAndStartsTheChildInTheWorkDi
     EXPECT_EQ(RunHiddenProcess(work.Path(), kFlashTool64, kFlashCommandLine), 3u);
     const auto log = ReadBytes(flash / "flash.log");
     const std::string text(log.begin(), log.end());
-    EXPECT_NE(text.find("\tfptw64.exe\t -f Bios.bin\t" + work.Path() + "\r\n"), std::string::npos)
+    EXPECT_NE(text.find("\tfptw64.exe\t -f Bios.bin\t" + work.Path() + "\thidden\r\n"), std::string::npos)
         << text;
 }
 
