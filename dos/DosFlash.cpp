@@ -20,7 +20,15 @@ constexpr Rename kFlashFiles[] = {{"VQExt_3", "fparts.txt"}, {"VQExt_4", "flash.
 bool DosFlash() {
     const DosDirs& dirs = Dirs();
     rt::ChangeDir(dirs.work);
-    for (const Rename& r : kFlashFiles) rt::RenameFile(r.numbered, r.named);
+    // A file that did not take its name leaves the tool running on whatever stands under that
+    // name, or not at all, and no log either way: that is a failure, and the tool does not run.
+    constexpr uint32_t kFiles = sizeof kFlashFiles / sizeof kFlashFiles[0];
+    bool moved[kFiles];
+    bool placed = true;
+    for (uint32_t i = 0; i < kFiles; ++i) {
+        moved[i] = rt::RenameFile(kFlashFiles[i].numbered, kFlashFiles[i].named);
+        placed = placed && moved[i];
+    }
     // Only a log written by this run may count.
     if (DosFileExists(kErrorLog)) {
         rt::SetAttributes(kErrorLog, 0);
@@ -28,8 +36,9 @@ bool DosFlash() {
     }
     uint8_t status = 0;  // the interpreter's, not the flash tool's: not examined
     // An interpreter that cannot be started flashes nothing and writes no log: that is a failure.
-    const bool ran = rt::RunCommandLine(kFlashCommand, status);
-    for (const Rename& r : kFlashFiles) rt::RenameFile(r.named, r.numbered);
+    const bool ran = placed && rt::RunCommandLine(kFlashCommand, status);
+    for (uint32_t i = 0; i < kFiles; ++i)
+        if (moved[i]) rt::RenameFile(kFlashFiles[i].named, kFlashFiles[i].numbered);
     const bool ok = ran && !DosFileExists(kErrorLog);
     rt::ChangeDir(dirs.start);
     return ok;

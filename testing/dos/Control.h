@@ -13,6 +13,7 @@ inline constexpr const char* kFlashShot = "C:\\FLSHOT.BIN";             // scree
 inline constexpr const char* kStdinSwitch = "C:\\VQCTL\\GZSTDIN.TXT";     // gzip double reads its stdin
 inline constexpr const char* kStdinRecord = "C:\\GZSTDIN.BIN";             // what it read there
 inline constexpr const char* kDirtyEspSwitch = "C:\\VQCTL\\GZESP.TXT";     // gzip double ends with ESP >= 64 KiB
+inline constexpr const char* kStaleImageSwitch = "C:\\VQCTL\\GZBIOS.TXT";  // gzip double leaves a BIOS.BIN
 inline constexpr const char* kErrorLog = "ERROR.LOG";
 
 }  // namespace vqtest

@@ -111,6 +111,22 @@ void RecordStdinIfAsked() {
     if (f.Create(vqtest::kStdinRecord, 0)) rt::WriteExact(f.Handle(), buf, got);
 }
 
+// Leaves "BIOS.BIN" beside the decompressed image: a copy of it with one byte changed, which the
+// flash double would accept as well.
+bool LeaveStaleImage(uint16_t windowSeg) {
+    constexpr uint16_t kChangedByte = 4096;
+    rt::DosFile in, out;
+    if (!in.Open("VQExt_11", rt::kOpenRead) || !out.Create("BIOS.BIN", 0)) return false;
+    for (bool first = true;; first = false) {
+        uint16_t got, written;
+        if (!rt::ReadFar(in.Handle(), windowSeg, 0, vqtest::kWindowBytes, got)) return false;
+        if (got == 0) return out.Close();
+        if (first && got > kChangedByte)
+            rt::FarPoke(windowSeg, kChangedByte, uint8_t(~rt::FarPeek(windowSeg, kChangedByte)));
+        if (!rt::WriteFar(out.Handle(), windowSeg, 0, got, written) || written != got) return false;
+    }
+}
+
 // Ends the program as a tool that ran 32-bit code may: with the high word of ESP not zero. The
 // real-mode stack uses SP only, so DOS neither notices nor restores it for the parent.
 [[noreturn]] void ExitWithDirtyEsp(uint8_t code) {
@@ -147,6 +163,7 @@ int main(int argc, char** argv) {
         rt::DosFile log;
         if (log.Create(vqtest::kErrorLog, 0)) rt::WriteExact(log.Handle(), "stale\r\n", 7);
     }
+    if (ok && rt::PathExists(vqtest::kStaleImageSwitch)) ok = LeaveStaleImage(window.Segment());
     if (rt::PathExists(vqtest::kDirtyEspSwitch)) ExitWithDirtyEsp(ok ? 0 : 1);
     return ok ? 0 : 1;
 }

@@ -199,6 +199,14 @@ TEST_F(DosUpgrade, AChildThatLeavesTheHighWordOfEspSetDoesNotDerailTheProgram) {
     EXPECT_FALSE(WorkDirLeft());
 }
 
+TEST_F(DosUpgrade, AFlashFileThatCannotTakeItsNameFlashesNothing) {
+    Switch("GZBIOS.TXT");  // gzip leaves another image named BIOS.BIN: the image cannot be renamed to it
+    const DosRunResult r = Run(container_, "y\r\n");
+    ExpectFailure(r, "Flashing BIOS ...", kFailUpgrade);
+    EXPECT_TRUE(Flashed().empty()) << "the flash tool ran on a file that is not this run's image";
+    EXPECT_FALSE(WorkDirLeft());
+}
+
 TEST_F(DosUpgrade, AnErrorLogAfterFlashingIsAFlashFailure) {
     Switch("FLASHERR.TXT");
     const DosRunResult r = Run(container_, "y\r\n");
