@@ -11,10 +11,6 @@ namespace {
 
 constexpr const char* kApplicationTitle = "Zintara";
 
-void ShowException(const char* message) {
-    MessageBoxA(nullptr, message, kApplicationTitle, MB_OK | MB_ICONERROR);
-}
-
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
@@ -26,9 +22,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         application.CreateForm(Form1);
         application.Run();
     } catch (const std::exception& e) {
-        ShowException(e.what());
+        vq::ui::ShowException(kApplicationTitle, e.what());
     } catch (...) {
-        ShowException("");
+        vq::ui::ShowException(kApplicationTitle, "");
     }
     return 0;
 }

@@ -95,4 +95,13 @@ void TApplication::Run() {
     main_ = nullptr;
 }
 
+void ShowException(const char* title, const char* message) {
+    // A pending quit request would close the box the moment it opens; the program ends after
+    // the box anyway.
+    MSG quit;
+    while (PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+    MessageBoxA(nullptr, message, title, MB_OK | MB_ICONERROR);
+}
+
 }  // namespace vq::ui

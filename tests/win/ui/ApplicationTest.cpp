@@ -30,3 +30,50 @@ TEST(Application, RunReturnsAtOnceWhenTheFormHasNoWindow) {
 }
 
 }  // namespace
+
+namespace {
+
+// Finds the message box of this process and answers it; records its text.
+struct BoxWatch {
+    DWORD pid = GetCurrentProcessId();
+    bool seen = false;
+    char text[128] = {};
+};
+
+BOOL CALLBACK AnswerBox(HWND hwnd, LPARAM lp) {
+    auto* w = reinterpret_cast<BoxWatch*>(lp);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(hwnd, &owner);
+    char cls[16] = {}, caption[32] = {};
+    GetClassNameA(hwnd, cls, sizeof cls);
+    GetWindowTextA(hwnd, caption, sizeof caption);
+    if (owner != w->pid || lstrcmpA(cls, "#32770") != 0 || lstrcmpA(caption, "Zintara") != 0) return TRUE;
+    GetDlgItemTextA(hwnd, 0xFFFF, w->text, sizeof w->text);
+    w->seen = true;
+    PostMessageA(hwnd, WM_COMMAND, IDOK, 0);
+    return FALSE;
+}
+
+DWORD WINAPI WatchForBox(LPVOID param) {
+    auto* w = static_cast<BoxWatch*>(param);
+    for (int i = 0; i < 100 && !w->seen; ++i) {
+        Sleep(50);
+        EnumWindows(&AnswerBox, reinterpret_cast<LPARAM>(w));
+    }
+    return 0;
+}
+
+TEST(Application, AnEscapedExceptionIsShownEvenAfterTheWindowAsksToQuit) {
+    // By the time the entry's handler runs, the destroyed main window has queued its quit request.
+    PostQuitMessage(0);
+    BoxWatch watch;
+    HANDLE watcher = CreateThread(nullptr, 0, &WatchForBox, &watch, 0, nullptr);
+    ASSERT_NE(watcher, nullptr);
+    vq::ui::ShowException("Zintara", "Out of memory");
+    WaitForSingleObject(watcher, INFINITE);
+    CloseHandle(watcher);
+    EXPECT_TRUE(watch.seen) << "the box closed before anybody could read it";
+    EXPECT_STREQ(watch.text, "Out of memory");
+}
+
+}  // namespace
