@@ -4,9 +4,9 @@
 #include <string>
 #include <string_view>
 
-namespace vq {
+#include "app/Product.h"
 
-inline constexpr std::string_view kWorkDirName = "VqPTemp";
+namespace vq {
 
 // The executable's directory up to and including its last "\" ("" when there is none):
 // C:\Tools\Vorquint.exe gives C:\Tools\ and D:\Vorquint.exe the root D:\ itself.

@@ -4,10 +4,12 @@
 
 #include <stdint.h>
 
+#include "app/Product.h"
+
 namespace vqdos {
 
 inline constexpr uint32_t kPathBytes = 80;  // every path buffer, terminator included
-inline constexpr const char* kWorkDirName = "VqPTemp";
+using vq::kWorkDirName;
 inline constexpr const char* kEntryNamePrefix = "VQExt_";
 inline constexpr uint32_t kCopyChunkBytes = 49152;
 

@@ -3,6 +3,8 @@
 
 #include <stdint.h>
 
+#include "app/Product.h"
+
 namespace vqdos {
 
 inline constexpr uint8_t kColourTitle = 14;      // yellow
@@ -11,7 +13,7 @@ inline constexpr uint8_t kColourWarning = 0x84;  // blinking red
 inline constexpr uint8_t kColourStatus = 10;     // light green
 inline constexpr uint8_t kColourFailure = 4;     // red
 
-inline constexpr const char* kTitle = "Zintara v1.0.983.0";
+inline constexpr const char* kTitle = vq::kProductTitle;
 inline constexpr const char* kDescription =
     "Upgrade your Sugarbay platform to support Ivybridge processors\r\n"
     "Disclaimer: Do Not abort the upgrade after starting it.";

@@ -1,6 +1,8 @@
 // Window identifiers of the main window's child controls: how tests and tools find each control.
 #pragma once
 
+#include "app/Product.h"
+
 namespace vq {
 
 inline constexpr int kIdLabelTitle = 101;
@@ -13,6 +15,6 @@ inline constexpr int kIdBitBtnUpgrade = 107;
 inline constexpr int kIdProgressBar = 108;
 
 // The main window's caption, by which it is found.
-inline constexpr const char* kFormCaption = "Zintara v1.0.983.0";
+inline constexpr const char* kFormCaption = kProductTitle;
 
 }  // namespace vq
