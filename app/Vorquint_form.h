@@ -8,8 +8,8 @@
 #include <atomic>
 #include <string>
 
-#include "app/UpgradeStage.h"
-#include "payload/PayloadNames.h"
+#include "base/UpgradeStage.h"
+#include "payload/PayloadEntries.h"
 #include "ui/Controls.h"
 
 using vq::ui::TObject;

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/Product.h"
+#include "base/Product.h"
 
 namespace vq {
 

@@ -4,7 +4,7 @@
 
 #include <stdint.h>
 
-#include "app/Product.h"
+#include "base/Product.h"
 
 namespace vqdos {
 

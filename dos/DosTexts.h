@@ -3,7 +3,7 @@
 
 #include <stdint.h>
 
-#include "app/Product.h"
+#include "base/Product.h"
 
 namespace vqdos {
 

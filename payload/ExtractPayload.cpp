@@ -7,7 +7,7 @@
 #include <new>
 
 #include "payload/PayloadFormat.h"
-#include "payload/WinHandle.h"
+#include "base/WinHandle.h"
 
 namespace vq {
 namespace {

@@ -1,7 +1,7 @@
 // Window identifiers of the main window's child controls: how tests and tools find each control.
 #pragma once
 
-#include "app/Product.h"
+#include "base/Product.h"
 
 namespace vq {
 

@@ -3,7 +3,7 @@
 
 #include <stdint.h>
 
-#include "app/UpgradeStage.h"
+#include "base/UpgradeStage.h"
 #include "ui/Colors.h"
 
 namespace vq::ui {

@@ -7,7 +7,7 @@
 
 #include <vector>
 
-#include "payload/WinHandle.h"
+#include "base/WinHandle.h"
 #include "upgrade/UpgradeRules.h"
 
 namespace vq {

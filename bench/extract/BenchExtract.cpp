@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "payload/ExtractPayload.h"
-#include "payload/PayloadNames.h"
+#include "payload/PayloadEntries.h"
 #include "tools/vqpack/ContainerWriter.h"
 
 namespace {

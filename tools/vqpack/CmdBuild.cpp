@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "payload/PayloadFormat.h"
-#include "payload/PayloadNames.h"
+#include "payload/PayloadEntries.h"
 #include "tools/vqpack/Commands.h"
 #include "tools/vqpack/ContainerWriter.h"
 #include "tools/vqpack/FileIo.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <system_error>
 
-#include "payload/PayloadNames.h"
+#include "payload/PayloadEntries.h"
 #include "tools/vqpack/Commands.h"
 #include "tools/vqpack/ContainerView.h"
 #include "tools/vqpack/FileIo.h"

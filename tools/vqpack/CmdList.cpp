@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "payload/PayloadNames.h"
+#include "payload/PayloadEntries.h"
 #include "tools/vqpack/Commands.h"
 #include "tools/vqpack/ContainerView.h"
 #include "tools/vqpack/GzipMember.h"

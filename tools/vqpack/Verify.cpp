@@ -4,7 +4,7 @@
 #include <string.h>
 
 #include "payload/PayloadFormat.h"
-#include "payload/PayloadNames.h"
+#include "payload/PayloadEntries.h"
 #include "tools/vqpack/GzipMember.h"
 
 namespace vq {

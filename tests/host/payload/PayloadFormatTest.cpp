@@ -4,7 +4,7 @@
 #include <map>
 
 #include "payload/PayloadFormat.h"
-#include "payload/PayloadNames.h"
+#include "payload/PayloadEntries.h"
 #include "tests/host/payload/ContainerSamples.h"
 
 namespace vq {

@@ -1,7 +1,7 @@
 // vqpack's verdict on whole containers: sound payloads pass, each broken rule is one named line.
 #include <gtest/gtest.h>
 
-#include "payload/PayloadNames.h"
+#include "payload/PayloadEntries.h"
 #include "tests/host/payload/ContainerSamples.h"
 #include "tools/vqpack/GzipMember.h"
 #include "tools/vqpack/Verify.h"

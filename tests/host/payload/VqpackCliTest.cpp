@@ -8,7 +8,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "payload/PayloadNames.h"
+#include "payload/PayloadEntries.h"
 #include "tests/host/payload/ContainerSamples.h"
 #include "tools/vqpack/GzipMember.h"
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "payload/ExtractPayload.h"
-#include "payload/PayloadNames.h"
+#include "payload/PayloadEntries.h"
 #include "tests/host/payload/ContainerSamples.h"
 
 namespace vq::test {
