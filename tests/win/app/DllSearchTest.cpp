@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "app/DllSearch.h"
+#include "base/SystemCalls.h"
 #include "app/WorkDir.h"
 
 namespace {
