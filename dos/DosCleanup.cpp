@@ -46,9 +46,8 @@ void DeleteListed(uint16_t seg, uint32_t count) {
 
 }  // namespace
 
-bool DosCleanup() {
-    const DosDirs& dirs = Dirs();
-    if (!dirs.formed || !DosFileExists(dirs.work)) return false;
+bool DosCleanup(const DosDirs& dirs) {
+    if (!DosFileExists(dirs.work)) return false;
     rt::ChangeDir(dirs.work);
     uint32_t count = CountFiles();
     rt::ChangeDir(dirs.start);

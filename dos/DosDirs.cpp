@@ -3,17 +3,9 @@
 #include "Files.h"
 
 namespace vqdos {
-namespace {
 
-DosDirs gDirs;
-
-}  // namespace
-
-DosDirs& Dirs() { return gDirs; }
-
-bool FormDirs() {
-    gDirs.formed = rt::GetCurrentDir(gDirs.start, sizeof gDirs.start) && FormWorkDirPath(gDirs.start, gDirs.work);
-    return gDirs.formed;
+bool FormDirs(DosDirs& dirs) {
+    return rt::GetCurrentDir(dirs.start, sizeof dirs.start) && FormWorkDirPath(dirs.start, dirs.work);
 }
 
 bool DosFileExists(const char* path) { return rt::PathExists(path); }

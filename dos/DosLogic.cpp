@@ -5,24 +5,25 @@
 
 namespace vqdos {
 
-bool FormWorkDirPath(const char* startDir, char (&out)[kPathBytes]) {
-    const uint32_t n = rt::StrLen(startDir);
-    const bool endsWithSeparator = n > 0 && startDir[n - 1] == '\\';
-    return rt::StrCopy(out, kPathBytes, startDir) && (endsWithSeparator || rt::StrAppend(out, kPathBytes, "\\")) &&
-           rt::StrAppend(out, kPathBytes, kWorkDirName);
+bool JoinPath(const char* dir, const char* name, char (&out)[kPathBytes]) {
+    const uint32_t n = rt::StrLen(dir);
+    const bool endsWithSeparator = n > 0 && dir[n - 1] == '\\';
+    return rt::StrCopy(out, kPathBytes, dir) && (endsWithSeparator || rt::StrAppend(out, kPathBytes, "\\")) &&
+           rt::StrAppend(out, kPathBytes, name);
 }
 
-void FormEntryName(uint32_t i, char (&out)[17]) {
+bool FormWorkDirPath(const char* startDir, char (&out)[kPathBytes]) { return JoinPath(startDir, kWorkDirName, out); }
+
+void FormEntryName(uint32_t i, char (&out)[kEntryNameBytes]) {
     char digits[11];
     rt::StrCopy(out, sizeof out, kEntryNamePrefix);
     rt::StrAppend(out, sizeof out, rt::FormatUnsigned(i, digits));
 }
 
 bool FormEntryPath(const char* dir, uint32_t i, char (&out)[kPathBytes]) {
-    char name[17];
+    char name[kEntryNameBytes];
     FormEntryName(i, name);
-    return rt::StrCopy(out, kPathBytes, dir) && rt::StrAppend(out, kPathBytes, "\\") &&
-           rt::StrAppend(out, kPathBytes, name);
+    return JoinPath(dir, name, out);
 }
 
 bool IsYesAnswer(int ch) { return ch == 'y' || ch == 'Y'; }

@@ -13,10 +13,13 @@ using vq::kWorkDirName;
 inline constexpr const char* kEntryNamePrefix = "VQExt_";
 inline constexpr uint32_t kCopyChunkBytes = 49152;
 
+// dir + "\" (unless it already ends with one) + name; false if it does not fit.
+bool JoinPath(const char* dir, const char* name, char (&out)[kPathBytes]);
 // Starting directory + "\" (unless it ends with one) + "VqPTemp"; false if it does not fit.
 bool FormWorkDirPath(const char* startDir, char (&out)[kPathBytes]);
-// "VQExt_" + i in decimal (at most 17 bytes with the terminator).
-void FormEntryName(uint32_t i, char (&out)[17]);
+inline constexpr uint32_t kEntryNameBytes = 17;  // "VQExt_" and ten digits, terminator included
+// "VQExt_" + i in decimal.
+void FormEntryName(uint32_t i, char (&out)[kEntryNameBytes]);
 // dir + "\" + "VQExt_" + i; false if it does not fit.
 bool FormEntryPath(const char* dir, uint32_t i, char (&out)[kPathBytes]);
 
