@@ -10,4 +10,11 @@ bool FormDirs(DosDirs& dirs) {
 
 bool DosFileExists(const char* path) { return rt::PathExists(path); }
 
+bool DosDirExists(const char* path) {
+    uint16_t attrs;
+    return rt::GetAttributes(path, attrs) && (attrs & rt::kAttrDirectory) != 0;
+}
+
+bool EnterWorkDir(const DosDirs& dirs) { return DosDirExists(dirs.work) && rt::ChangeDir(dirs.work); }
+
 }  // namespace vqdos

@@ -31,11 +31,12 @@ void NameForGzip() {
 bool DosExtract(const char* exePath, const DosDirs& dirs) {
     // A directory left by an earlier run holds read-only files from it: clear it out so that
     // every entry is written fresh.
-    if (DosFileExists(kWorkDirName)) DosCleanup(dirs);
-    if (!DosFileExists(kWorkDirName)) rt::MakeDir(kWorkDirName);
+    if (DosDirExists(kWorkDirName)) DosCleanup(dirs);
+    // A file under the work directory's name stays as it is, and nothing is written.
+    if (!DosDirExists(kWorkDirName) && !rt::MakeDir(kWorkDirName)) return false;
     if (!DosExtractPayload(exePath, dirs.work)) return false;
 
-    rt::ChangeDir(dirs.work);
+    if (!EnterWorkDir(dirs)) return false;
     NameForGzip();
     uint8_t status = 0;
     if (!rt::RunProgram(kGzipProgram, kGzipArgs, sizeof kGzipArgs / sizeof kGzipArgs[0], status) || status != 0)
@@ -49,7 +50,7 @@ bool DosExtract(const char* exePath, const DosDirs& dirs) {
 }
 
 void DosWaitForFiles(const DosDirs& dirs) {
-    rt::ChangeDir(dirs.work);
+    if (!EnterWorkDir(dirs)) return;
     for (uint16_t pass = 0; pass < kMaxWaitPasses; ++pass) {
         bool all = true;
         for (uint32_t i = 0; all && i < vq::kPayloadEntryCount; ++i) {

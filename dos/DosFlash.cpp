@@ -13,7 +13,7 @@ constexpr const char* kFlashCommand = "flash -f bios.bin > output";
 }  // namespace
 
 bool DosFlash(const DosDirs& dirs) {
-    rt::ChangeDir(dirs.work);
+    if (!EnterWorkDir(dirs)) return false;
     // A file that did not take its name leaves the tool running on whatever stands under that
     // name, or not at all, and no log either way: that is a failure, and the tool does not run.
     // What gzip decompressed is what the tool reads, each under the name it knows.

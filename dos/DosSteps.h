@@ -14,6 +14,10 @@ struct DosDirs {
 bool FormDirs(DosDirs& dirs);
 
 bool DosFileExists(const char* path);
+// Only a directory may serve as the work directory: a file under its name is not ours to list.
+bool DosDirExists(const char* path);
+// Makes the work directory current; false, with nothing changed, when it is not a directory.
+bool EnterWorkDir(const DosDirs& dirs);
 
 bool DosExtract(const char* exePath, const DosDirs& dirs);
 bool DosExtractPayload(const char* exePath, const char* destDir);

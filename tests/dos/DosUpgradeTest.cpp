@@ -6,6 +6,7 @@
 #include <zlib.h>
 
 #include <chrono>
+#include <map>
 #include <string>
 
 #include "DosboxRun.h"
@@ -62,6 +63,13 @@ protected:
         cmd += " '" + (rawBios.empty() ? (inputs_ / "bios.bin").string() : rawBios) + "' >/dev/null";
         if (system(cmd.c_str()) != 0) return {};
         return ReadBytes(out);
+    }
+
+    // Every file of a folder, by name, with its bytes.
+    static std::map<std::string, Bytes> Files(const fs::path& dir) {
+        std::map<std::string, Bytes> files;
+        for (const auto& e : fs::directory_iterator(dir)) files[e.path().filename().string()] = ReadBytes(e.path());
+        return files;
     }
 
     DosRunResult Run(const Bytes& program, const std::string& answer) {
@@ -239,6 +247,21 @@ TEST_F(DosUpgrade, ALeftoverWorkDirectoryIsReplacedByFreshFiles) {
     EXPECT_EQ(r.exitCode, 1) << r.screen.Dump();
     EXPECT_TRUE(Flashed() == image_) << "the flash tool did not get the container's image";
     EXPECT_FALSE(WorkDirLeft());
+}
+
+TEST_F(DosUpgrade, AFileInTheWorkDirectorysPlaceLeavesTheStartingDirectoryAlone) {
+    const fs::path start = drive_ / "WORK";
+    WriteBytes(start / "VQPTEMP", Bytes{'m', 'i', 'n', 'e'});
+    WriteBytes(start / "NOTES.TXT", Bytes(3000, 'n'));
+    WriteBytes(start / "VQTEST.EXE", container_);  // the program beside its user's files
+    chmod((start / "NOTES.TXT").c_str(), 0444);
+    const std::map<std::string, Bytes> before = Files(start);
+    Switch("SHOTS.TXT");  // a tool that runs leaves its screen behind
+    const DosRunResult r = Run(container_, "y\r\n");
+    ExpectFailure(r, "Extracting files ...", kFailExtract);
+    EXPECT_TRUE(Files(start) == before) << "the starting directory changed";
+    EXPECT_FALSE(fs::exists(drive_ / "GZSHOT.BIN")) << "gzip ran";
+    EXPECT_FALSE(fs::exists(drive_ / "FLSHOT.BIN")) << "the flash tool ran";
 }
 
 }  // namespace
