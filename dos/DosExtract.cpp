@@ -13,17 +13,22 @@ constexpr const char* kGzipArgs[] = {"-df", "*.gz"};  // after the program name 
 constexpr const char* kGzipSuffix = ".gz";            // what gzip decompresses, and takes off
 constexpr uint16_t kMaxWaitPasses = 65535;
 
-// gzip under its own name, and every entry it is to decompress under the suffix it takes.
-void NameForGzip() {
+// gzip under its own name, and every entry it is to decompress under the suffix it takes. An
+// entry that keeps its number alone is passed over by gzip, which still ends with 0, and would
+// reach the flash tool compressed: so the first name not taken fails the step.
+bool NameForGzip() {
     char name[kEntryNameBytes];
     FormEntryName(vq::kEntryDosGzip, name);
-    rt::RenameFile(name, kGzipProgram);
+    if (!rt::RenameFile(name, kGzipProgram)) return false;
     for (uint32_t i = 0; i < vq::kPayloadEntryCount; ++i) {
         if (!vq::kPayloadEntries[i].DosInflate) continue;
         char gz[kEntryNameBytes + 3];
         FormEntryName(i, name);
-        if (rt::StrCopy(gz, sizeof gz, name) && rt::StrAppend(gz, sizeof gz, kGzipSuffix)) rt::RenameFile(name, gz);
+        if (!rt::StrCopy(gz, sizeof gz, name) || !rt::StrAppend(gz, sizeof gz, kGzipSuffix) ||
+            !rt::RenameFile(name, gz))
+            return false;
     }
+    return true;
 }
 
 }  // namespace
@@ -36,8 +41,7 @@ bool DosExtract(const char* exePath, const DosDirs& dirs) {
     if (!DosDirExists(kWorkDirName) && !rt::MakeDir(kWorkDirName)) return false;
     if (!DosExtractPayload(exePath, dirs.work)) return false;
 
-    if (!EnterWorkDir(dirs)) return false;
-    NameForGzip();
+    if (!EnterWorkDir(dirs) || !NameForGzip()) return false;
     uint8_t status = 0;
     if (!rt::RunProgram(kGzipProgram, kGzipArgs, sizeof kGzipArgs / sizeof kGzipArgs[0], status) || status != 0)
         return false;

@@ -264,5 +264,14 @@ TEST_F(DosUpgrade, AFileInTheWorkDirectorysPlaceLeavesTheStartingDirectoryAlone)
     EXPECT_FALSE(fs::exists(drive_ / "FLSHOT.BIN")) << "the flash tool ran";
 }
 
+TEST_F(DosUpgrade, AnEntryThatCannotTakeItsGzipNameFailsTheExtraction) {
+    // Left behind where the compressed image is to be renamed: a directory, which neither the
+    // clean-up nor gzip touches, and which DOS will not rename a file onto.
+    fs::create_directories(drive_ / "WORK" / "VQPTEMP" / "VQEXT_11.GZ");
+    const DosRunResult r = Run(container_, "y\r\n");
+    ExpectFailure(r, "Extracting files ...", kFailExtract);
+    EXPECT_FALSE(fs::exists(drive_ / "FLASHDIR.TXT")) << "the flash tool ran on the compressed image";
+}
+
 }  // namespace
 }  // namespace vqtest
