@@ -42,9 +42,9 @@ bool DosExtract(const char* exePath, const DosDirs& dirs) {
     if (!DosExtractPayload(exePath, dirs.work)) return false;
 
     if (!EnterWorkDir(dirs) || !NameForGzip()) return false;
-    uint8_t status = 0;
-    if (!rt::RunProgram(kGzipProgram, kGzipArgs, sizeof kGzipArgs / sizeof kGzipArgs[0], status) || status != 0)
-        return false;
+    rt::ChildEnd end{};
+    const bool started = rt::RunProgram(kGzipProgram, kGzipArgs, sizeof kGzipArgs / sizeof kGzipArgs[0], end);
+    if (!GzipSucceeded(started, end)) return false;
     char name[kEntryNameBytes];
     FormEntryName(vq::kEntryDosGzip, name);
     rt::RenameFile(kGzipProgram, name);

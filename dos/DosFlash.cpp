@@ -1,4 +1,5 @@
-// The flash step: run the flash tool through the command interpreter and judge it by ERROR.LOG.
+// The flash step: run the flash tool with its output in a file, and judge it by how it ended and
+// by ERROR.LOG.
 #include "DosSteps.h"
 #include "Files.h"
 #include "PayloadEntries.h"
@@ -8,7 +9,19 @@ namespace vqdos {
 namespace {
 
 constexpr const char* kErrorLog = "ERROR.LOG";
-constexpr const char* kFlashCommand = "flash -f bios.bin > output";
+// "flash -f bios.bin > output", started directly: the interpreter's own status would not say
+// whether the tool was loaded at all or stopped before its end.
+constexpr const char* kFlashProgram = vq::kPayloadEntries[vq::kEntryDosFlash].DosName;
+constexpr const char* kFlashArgs[] = {"-f", "bios.bin"};
+constexpr const char* kFlashOutput = "output";
+
+// True when the tool was started; how it ended is then in end.
+bool RunFlashTool(rt::ChildEnd& end) {
+    rt::DosFile output;
+    rt::StdoutRedirect redirect;
+    return output.Create(kFlashOutput, 0) && redirect.To(output.Handle()) &&
+           rt::RunProgram(kFlashProgram, kFlashArgs, sizeof kFlashArgs / sizeof kFlashArgs[0], end);
+}
 
 }  // namespace
 
@@ -31,16 +44,15 @@ bool DosFlash(const DosDirs& dirs) {
         rt::SetAttributes(kErrorLog, 0);
         rt::DeleteFile(kErrorLog);
     }
-    uint8_t status = 0;  // the interpreter's, not the flash tool's: not examined
-    // An interpreter that cannot be started flashes nothing and writes no log: that is a failure.
-    const bool ran = placed && rt::RunCommandLine(kFlashCommand, status);
+    rt::ChildEnd end{};
+    const bool started = placed && RunFlashTool(end);
     for (uint32_t i = 0; i < vq::kPayloadEntryCount; ++i) {
         if (!moved[i]) continue;
         char name[kEntryNameBytes];
         FormEntryName(i, name);
         rt::RenameFile(vq::kPayloadEntries[i].DosName, name);
     }
-    const bool ok = ran && !DosFileExists(kErrorLog);
+    const bool ok = FlashSucceeded(started, end, DosFileExists(kErrorLog));
     rt::ChangeDir(dirs.start);
     return ok;
 }

@@ -34,6 +34,14 @@ uint16_t NextChunk(uint32_t remaining) {
     return uint16_t(remaining < kCopyChunkBytes ? remaining : kCopyChunkBytes);
 }
 
+bool GzipSucceeded(bool started, rt::ChildEnd end) {
+    return started && end.type == rt::kEndNormal && end.code == 0;
+}
+
+bool FlashSucceeded(bool started, rt::ChildEnd end, bool errorLogLeft) {
+    return started && end.type == rt::kEndNormal && !errorLogLeft;
+}
+
 PowerOffPlan PlanPowerOff(uint32_t pmBaseRegister) {
     if (pmBaseRegister == kPciNoDevice) return PowerOffPlan{false, 0};
     const uint16_t base = uint16_t((pmBaseRegister & ~1u) & 0xFFFF);

@@ -1,9 +1,11 @@
-// The DOS program's pure decisions: path forming, the answer rule, screen positions, chunking and
-// the power-off plan. Portable, so they are tested natively as well as built for DOS.
+// The DOS program's pure decisions: path forming, the answer rule, screen positions, chunking,
+// judging the tools' runs and the power-off plan. Portable, so they are tested natively as well as
+// built for DOS.
 #pragma once
 
 #include <stdint.h>
 
+#include "Process.h"
 #include "base/Product.h"
 
 namespace vqdos {
@@ -35,6 +37,12 @@ TextPos FailurePosition(TextPos status);
 
 // Size of the next chunk of an extent with `remaining` bytes left to copy.
 uint16_t NextChunk(uint32_t remaining);
+
+// A tool did its work only when it was started and ran to a normal end: one stopped by Ctrl-C or
+// a critical-error Abort, or left resident, may have done any part of it.
+bool GzipSucceeded(bool started, rt::ChildEnd end);
+// The flash tool's exit code is not examined: the tool reports a failure through ERROR.LOG.
+bool FlashSucceeded(bool started, rt::ChildEnd end, bool errorLogLeft);
 
 // Power-off through the chipset's ACPI block, decided from the LPC bridge's register 0x40.
 inline constexpr uint16_t kPciConfigAddress = 0xCF8;

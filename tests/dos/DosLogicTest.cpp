@@ -1,4 +1,5 @@
-// The DOS program's pure decisions: paths, the answer rule, positions, chunking, the power-off plan.
+// The DOS program's pure decisions: paths, the answer rule, positions, chunking, judging the tools,
+// the power-off plan.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -70,6 +71,24 @@ TEST(Copy, ChunksOfAtMost49152BytesCoverTheExtentExactly) {
     }
     EXPECT_EQ(total, 4194304u + 17);
     EXPECT_EQ(chunks, 86u);  // 85 whole chunks and a last one of 16401 bytes
+}
+
+TEST(ToolRun, OnlyANormalEndCounts) {
+    // Ctrl-C and a critical-error Abort cannot be raised under DOSBox: their decision is tested here.
+    for (uint8_t type : {rt::kEndCtrlC, rt::kEndCriticalError, rt::kEndResident}) {
+        EXPECT_FALSE(GzipSucceeded(true, rt::ChildEnd{type, 0})) << int(type);
+        EXPECT_FALSE(FlashSucceeded(true, rt::ChildEnd{type, 0}, false)) << int(type);
+    }
+    EXPECT_FALSE(GzipSucceeded(false, rt::ChildEnd{rt::kEndNormal, 0}));  // never started
+    EXPECT_FALSE(FlashSucceeded(false, rt::ChildEnd{rt::kEndNormal, 0}, false));
+    EXPECT_TRUE(GzipSucceeded(true, rt::ChildEnd{rt::kEndNormal, 0}));
+    EXPECT_FALSE(GzipSucceeded(true, rt::ChildEnd{rt::kEndNormal, 1}));
+}
+
+TEST(ToolRun, TheFlashToolIsJudgedByItsLogNotItsExitCode) {
+    EXPECT_TRUE(FlashSucceeded(true, rt::ChildEnd{rt::kEndNormal, 0}, false));
+    EXPECT_TRUE(FlashSucceeded(true, rt::ChildEnd{rt::kEndNormal, 3}, false));
+    EXPECT_FALSE(FlashSucceeded(true, rt::ChildEnd{rt::kEndNormal, 0}, true));
 }
 
 TEST(PowerOff, WritesNothingWithoutTheBridgeOrItsBase) {
