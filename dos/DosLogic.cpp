@@ -42,9 +42,12 @@ bool FlashSucceeded(bool started, rt::ChildEnd end, bool errorLogLeft) {
     return started && end.type == rt::kEndNormal && !errorLogLeft;
 }
 
-PowerOffPlan PlanPowerOff(uint32_t pmBaseRegister) {
-    if (pmBaseRegister == kPciNoDevice) return PowerOffPlan{false, 0};
-    const uint16_t base = uint16_t((pmBaseRegister & ~1u) & 0xFFFF);
+PowerOffPlan PlanPowerOff(const LpcBridgeRegisters& lpc) {
+    // Another maker's device, or another kind of device, at this address keeps other registers
+    // at these ports; with no device at all every read is FFFFFFFFh.
+    if (uint16_t(lpc.id) != kIntelVendorId || uint16_t(lpc.classCode >> 16) != kIsaBridgeClass)
+        return PowerOffPlan{false, 0};
+    const uint16_t base = uint16_t((lpc.pmBase & ~1u) & 0xFFFF);
     if (base == 0) return PowerOffPlan{false, 0};
     return PowerOffPlan{true, uint16_t(base + kPm1ControlHighOffset)};
 }
