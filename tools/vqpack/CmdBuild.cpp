@@ -8,6 +8,7 @@
 
 #include "payload/PayloadFormat.h"
 #include "payload/PayloadEntries.h"
+#include "tools/vqpack/CommandLine.h"
 #include "tools/vqpack/Commands.h"
 #include "tools/vqpack/ContainerWriter.h"
 #include "tools/vqpack/FileIo.h"

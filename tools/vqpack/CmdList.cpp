@@ -5,6 +5,7 @@
 #include <string>
 
 #include "payload/PayloadEntries.h"
+#include "tools/vqpack/CommandLine.h"
 #include "tools/vqpack/Commands.h"
 #include "tools/vqpack/ContainerView.h"
 #include "tools/vqpack/GzipMember.h"
