@@ -1,6 +1,5 @@
 // vqpack build: appends a payload container made from files to an executable image.
 #include <stdio.h>
-#include <string.h>
 
 #include <filesystem>
 #include <string>
@@ -51,11 +50,6 @@ struct EntrySpec {
     bool Raw = false;
 };
 
-bool EndsWithGz(const char* name) {
-    const size_t n = strlen(name);
-    return n >= 3 && strcmp(name + n - 3, ".gz") == 0;
-}
-
 EntrySpec ParseEntry(const std::string& arg) {
     EntrySpec e;
     const size_t c1 = arg.find(':');
@@ -88,7 +82,7 @@ bool ParseEntryNumber(const std::string& s, uint32_t& n) {
 bool PackEntry(uint32_t i, const EntrySpec& entry, uint32_t defaultMtime, Bytes& out, std::string& err) {
     Bytes data;
     if (!ReadWholeFile(entry.Path, data, err)) return false;
-    if (entry.Raw || !EndsWithGz(kPayloadFileNames[i])) {
+    if (entry.Raw || !kPayloadEntries[i].Gzip) {
         out = std::move(data);
         return true;
     }
@@ -154,10 +148,10 @@ int RunBuildCommand(int argc, char** argv) {
     }
     for (size_t k = 0; k < entries.size(); ++k) {
         const EntrySpec& e = entries[k];
-        const char* name = kPayloadFileNames[k + 1];
+        const TPayloadEntryInfo& info = kPayloadEntries[k + 1];
         if (e.Path.empty()) return UsageError(kBuildUsage, "entry " + std::to_string(k + 1) + " has no PATH");
-        if ((!e.StoredName.empty() || e.HasTime) && (e.Raw || !EndsWithGz(name)))
-            return UsageError(kBuildUsage, "entry " + std::to_string(k + 1) + " (" + name +
+        if ((!e.StoredName.empty() || e.HasTime) && (e.Raw || !info.Gzip))
+            return UsageError(kBuildUsage, "entry " + std::to_string(k + 1) + " (" + info.WinName +
                                                ") is stored byte for byte; NAME and TIME do not apply");
         uint32_t t = 0;
         if (e.HasTime && !ParseMtime(e.Time, t))
