@@ -26,6 +26,9 @@ constexpr uint32_t kCoffHeaderBytes = 20;
 constexpr uint32_t kSectionHeaderBytes = 40;
 constexpr uint16_t kPe32Magic = 0x10B;
 constexpr uint16_t kPe32PlusMagic = 0x20B;
+// Windows loads no image with a larger file alignment; a crafted one would blow the headers up
+// to gigabytes.
+constexpr uint32_t kMaxFileAlignment = 0x10000;
 constexpr uint32_t kDirCertificate = 4;
 constexpr uint32_t kDirDebug = 6;
 constexpr uint32_t kDebugEntryBytes = 28;
@@ -49,7 +52,6 @@ constexpr uint32_t kSecPointerToLinenumbers = 28;
 bool Fits(const Bytes& b, uint64_t at, uint64_t len) { return at <= b.size() && len <= b.size() - at; }
 uint16_t Get16(const Bytes& b, uint32_t at) { return uint16_t(b[at] | b[at + 1] << 8); }
 uint32_t Get32(const Bytes& b, uint32_t at) { return ReadLE32(&b[at]); }
-void Put32(Bytes& b, uint32_t at, uint32_t v) { WriteLE32(&b[at], v); }
 
 // Where the PE image keeps what the splice needs to read and patch.
 struct PeLayout {
@@ -58,6 +60,7 @@ struct PeLayout {
     uint32_t SectionTable = 0;
     uint16_t SectionCount = 0;
     uint32_t HeadersEnd = 0;    // end of the section table
+    uint32_t FileSize = 0;
     uint32_t SizeOfHeaders = 0;
     uint32_t FileAlignment = 0;
     uint32_t DirsOffset = 0;    // data directories
@@ -69,6 +72,7 @@ bool ParsePe(const Bytes& pe, PeLayout& l, std::string& err) {
         err = "not an MZ file";
         return false;
     }
+    l.FileSize = uint32_t(pe.size());
     l.PeOffset = Get32(pe, kLfanewField);
     if (!Fits(pe, l.PeOffset, 4 + kCoffHeaderBytes) || Get32(pe, l.PeOffset) != kPeSignature) {
         err = "no PE header where e_lfanew points";
@@ -107,6 +111,10 @@ bool ParsePe(const Bytes& pe, PeLayout& l, std::string& err) {
         err = "FileAlignment is not a power of two";
         return false;
     }
+    if (l.FileAlignment > kMaxFileAlignment) {
+        err = "FileAlignment is larger than 64 KiB";
+        return false;
+    }
     if (l.SizeOfHeaders < l.HeadersEnd || l.SizeOfHeaders > pe.size()) {
         err = "SizeOfHeaders does not cover the headers";
         return false;
@@ -137,7 +145,8 @@ bool RvaToOffset(const Bytes& pe, const PeLayout& l, uint32_t rva, uint32_t len,
 }
 
 // A file pointer of the input after the shift: 0 stays 0 (nothing there); anything else must
-// lie past the old headers, where the shifted data starts.
+// lie past the old headers, where the shifted data starts, and inside the file, so that the
+// shifted value cannot wrap.
 bool Shift(uint32_t ptr, const PeLayout& l, int64_t delta, uint32_t& out, std::string& err, const char* what) {
     if (ptr == 0) {
         out = 0;
@@ -145,6 +154,10 @@ bool Shift(uint32_t ptr, const PeLayout& l, int64_t delta, uint32_t& out, std::s
     }
     if (ptr < l.SizeOfHeaders) {
         err = std::string(what) + " points into the PE headers";
+        return false;
+    }
+    if (ptr > l.FileSize) {
+        err = std::string(what) + " points past the end of the file";
         return false;
     }
     out = uint32_t(int64_t(ptr) + delta);
@@ -215,24 +228,34 @@ bool PlaceDosProgram(const Bytes& dos, const Bytes& pe, Bytes& out, std::string&
     // DOS program, padded; PE headers at 0x5000, padded; then everything after the old headers.
     out.assign(dos.begin(), dos.end());
     out.resize(kPeHeaderOffset, 0);
-    Put32(out, kLfanewField, kPeHeaderOffset);
+    WriteLE32(&out[kLfanewField], kPeHeaderOffset);
     out.insert(out.end(), pe.begin() + l.PeOffset, pe.begin() + l.HeadersEnd);
     out.resize(newSizeOfHeaders, 0);
     out.insert(out.end(), pe.begin() + l.SizeOfHeaders, pe.end());
 
-    // The same fields in the output, found by moving the input's offsets to 0x5000.
+    // The same fields in the output: a header field moves with the headers to 0x5000, a field in
+    // section data by delta. Whatever the input claims, no write leaves the output.
+    auto patch = [&](uint32_t inputField, int64_t by, uint32_t value) {
+        const int64_t to = int64_t(inputField) + by;
+        if (to < 0 || !Fits(out, uint64_t(to), 4)) {
+            err = "a field to patch lies outside the result";
+            return false;
+        }
+        WriteLE32(&out[size_t(to)], value);
+        return true;
+    };
     const int64_t move = int64_t(kPeHeaderOffset) - l.PeOffset;
-    auto at = [&](uint32_t inputOffset) { return uint32_t(int64_t(inputOffset) + move); };
     uint32_t v;
-    Put32(out, at(l.OptOffset + kOptSizeOfHeaders), newSizeOfHeaders);
-    Put32(out, at(l.OptOffset + kOptCheckSum), 0);
+    if (!patch(l.OptOffset + kOptSizeOfHeaders, move, newSizeOfHeaders) ||
+        !patch(l.OptOffset + kOptCheckSum, move, 0))
+        return false;
     const uint32_t symbols = l.PeOffset + 4 + kCoffPointerToSymbolTable;
-    if (!Shift(Get32(pe, symbols), l, delta, v, err, "PointerToSymbolTable")) return false;
-    Put32(out, at(symbols), v);
+    if (!Shift(Get32(pe, symbols), l, delta, v, err, "PointerToSymbolTable") || !patch(symbols, move, v)) return false;
     for (uint32_t i = 0; i < l.SectionCount; ++i) {
         for (uint32_t field : {kSecPointerToRawData, kSecPointerToRelocations, kSecPointerToLinenumbers}) {
-            if (!Shift(Get32(pe, Section(l, i, field)), l, delta, v, err, "a section's file pointer")) return false;
-            Put32(out, at(Section(l, i, field)), v);
+            if (!Shift(Get32(pe, Section(l, i, field)), l, delta, v, err, "a section's file pointer") ||
+                !patch(Section(l, i, field), move, v))
+                return false;
         }
     }
     if (Directory(pe, l, kDirDebug, rva, size)) {
@@ -241,10 +264,14 @@ bool PlaceDosProgram(const Bytes& dos, const Bytes& pe, Bytes& out, std::string&
             err = "the debug directory lies outside the sections' data";
             return false;
         }
+        // A section without file data maps it into the headers, which do not move by delta.
+        if (dir < l.SizeOfHeaders) {
+            err = "the debug directory lies inside the PE headers";
+            return false;
+        }
         for (uint32_t e = 0; e + kDebugEntryBytes <= size; e += kDebugEntryBytes) {
             const uint32_t field = dir + e + kDebugEntryPointerToRawData;
-            if (!Shift(Get32(pe, field), l, delta, v, err, "a debug entry")) return false;
-            Put32(out, uint32_t(int64_t(field) + delta), v);
+            if (!Shift(Get32(pe, field), l, delta, v, err, "a debug entry") || !patch(field, delta, v)) return false;
         }
     }
     return true;

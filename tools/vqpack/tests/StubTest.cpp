@@ -32,8 +32,36 @@ void Write(const fs::path& p, const Bytes& b) {
 
 uint16_t U16(const Bytes& b, size_t at) { return uint16_t(b.at(at) | b.at(at + 1) << 8); }
 uint32_t U32(const Bytes& b, size_t at) { return U16(b, at) | uint32_t(U16(b, at + 2)) << 16; }
+void Put16(Bytes& b, size_t at, uint16_t v) {
+    b.at(at) = uint8_t(v);
+    b.at(at + 1) = uint8_t(v >> 8);
+}
 void Put32(Bytes& b, size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i) b.at(at + size_t(i)) = uint8_t(v >> (8 * i));
+    Put16(b, at, uint16_t(v));
+    Put16(b, at + 2, uint16_t(v >> 16));
+}
+
+// A bare PE32+ image of sizeOfHeaders bytes whose one section has no data in the file
+// (PointerToRawData 0), so its debug directory resolves to an offset inside the headers.
+Bytes DebugDirectoryInHeaders(uint32_t sizeOfHeaders) {
+    constexpr uint32_t pe = 0x40, opt = pe + 24, optSize = 112 + 16 * 8, section = opt + optSize;
+    constexpr uint32_t va = 0x10000, debugRva = va + 0x180;  // file offset 0x180: after the section table
+    Bytes b(sizeOfHeaders, 0);
+    Put16(b, 0, 0x5A4D);
+    Put32(b, 0x3C, pe);
+    Put32(b, pe, 0x4550);
+    Put16(b, pe + 4, 0x8664);
+    Put16(b, pe + 6, 1);  // NumberOfSections
+    Put16(b, pe + 20, optSize);
+    Put16(b, opt, 0x20B);
+    Put32(b, opt + 36, 0x200);  // FileAlignment
+    Put32(b, opt + 60, sizeOfHeaders);
+    Put32(b, opt + 108, 16);  // NumberOfRvaAndSizes
+    Put32(b, opt + 112 + 6 * 8, debugRva);
+    Put32(b, opt + 112 + 6 * 8 + 4, 28);  // one debug entry
+    Put32(b, section + 12, va);
+    Put32(b, section + 16, 0x200);  // SizeOfRawData
+    return b;
 }
 
 // Just enough of a PE reader to find what the splice must keep and what it must move.
@@ -182,6 +210,13 @@ TEST_F(Stub, RefusesWhatItCannotPlaceAndWritesNothing) {
     bigDos.resize(kPeAt + 1);
     Write(dir_ / "big.exe", bigDos);
     refused(dir_ / "big.exe", good, "larger than 0x5000");
+
+    // Headers that grow to 0x5200 would take the debug entry's patch into themselves; headers
+    // that shrink to it would take it to before the output's first byte.
+    for (uint32_t sizeOfHeaders : {0x200u, 0x6000u}) {
+        Write(dir_ / "debug.exe", DebugDirectoryInHeaders(sizeOfHeaders));
+        refused(VQ_DOS_PROGRAM, dir_ / "debug.exe", "the debug directory lies inside the PE headers");
+    }
 
     Write(dir_ / "text.exe", Bytes(200, 'x'));
     refused(VQ_DOS_PROGRAM, dir_ / "text.exe", "not an MZ file");
