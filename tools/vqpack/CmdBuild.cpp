@@ -1,4 +1,5 @@
 // vqpack build: appends a payload container made from files to an executable image.
+#include <ctype.h>
 #include <stdio.h>
 
 #include <filesystem>
@@ -25,6 +26,7 @@ constexpr const char* kBuildUsage =
     "    PATH              the entry is made from the file PATH\n"
     "    PATH:NAME         ... and NAME is the file name stored in its gzip header\n"
     "    PATH:NAME:TIME    ... and TIME its modification time (PATH::TIME keeps the name)\n"
+    "  A drive's colon (C:\\dir\\GZip.exe) is part of PATH.\n"
     "  Entries whose payload name ends in \".gz\" (3 to 11) are compressed with zlib at level 9\n"
     "  into one gzip member with FNAME = NAME (default: PATH's file name), MTIME = TIME\n"
     "  (default: --mtime, else 2012-01-01T00:00:00Z), XFL 2 and OS 11. Other entries are\n"
@@ -50,9 +52,15 @@ struct EntrySpec {
     bool Raw = false;
 };
 
+// A Windows path that starts with a drive ("C:\dir\GZip.exe") keeps that colon.
+bool StartsWithDrive(const std::string& arg) {
+    return arg.size() >= 3 && isalpha(static_cast<unsigned char>(arg[0])) && arg[1] == ':' &&
+           (arg[2] == '\\' || arg[2] == '/');
+}
+
 EntrySpec ParseEntry(const std::string& arg) {
     EntrySpec e;
-    const size_t c1 = arg.find(':');
+    const size_t c1 = arg.find(':', StartsWithDrive(arg) ? 2 : 0);
     e.Path = arg.substr(0, c1);
     if (c1 == std::string::npos) return e;
     const size_t c2 = arg.find(':', c1 + 1);

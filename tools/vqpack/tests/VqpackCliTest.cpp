@@ -137,6 +137,23 @@ TEST_F(VqpackCli, SameInputsGiveTheSameBytes) {
     EXPECT_NE(Read(dir_ / "a.exe"), Read(dir_ / "c.exe"));
 }
 
+// A drive letter's colon belongs to the path; only the colons after it split off NAME and TIME.
+// Here, where '\\' is no separator, such a path is one file in the working directory.
+TEST_F(VqpackCli, DrivePathsKeepTheirColon) {
+    MakeInputs();
+    const std::string gzip = "C:\\dir\\GZip.exe", parts = "C:\\dir\\fparts.txt";
+    fs::copy_file(dir_ / "gzip.exe", dir_ / gzip);
+    fs::copy_file(dir_ / "fparts.txt", dir_ / parts);
+    ASSERT_EQ(Run("build --image image.exe --out o.exe '" + gzip + "' gzipw.exe '" + parts +
+                  ":fparts.txt:2012-02-07T08:44:58Z'"),
+              0)
+        << Err();
+    ASSERT_EQ(Run("extract o.exe x"), 0) << Err();
+    EXPECT_EQ(Read(dir_ / "x" / "GZip.exe"), Read(dir_ / "gzip.exe"));
+    ASSERT_EQ(Run("list o.exe"), 0) << Err();
+    EXPECT_NE(Out().find("fparts.txt      2012-02-07T08:44:58Z"), std::string::npos) << Out();
+}
+
 TEST_F(VqpackCli, RawEntriesAreStoredAsGiven) {
     MakeInputs();
     ASSERT_EQ(Build("first.exe"), 0) << Err();
