@@ -128,6 +128,18 @@ TEST_F(VqpackCli, BuildThenVerifyListAndExtract) {
         EXPECT_EQ(Read(dir_ / "dos" / ("VQExt_" + std::to_string(i))), Read(dir_ / "out" / kPayloadFileNames[i]));
 }
 
+// A stored name comes from whoever made the member; its control characters must not reach the
+// terminal raw, in the table or in JSON.
+TEST_F(VqpackCli, ListEscapesStoredNames) {
+    MakeInputs();
+    ASSERT_EQ(Run("build --image image.exe --out o.exe gzip.exe gzipw.exe 'fparts.txt:a\x1b[2Jb\tc'"), 0) << Err();
+    ASSERT_EQ(Run("list o.exe"), 0) << Err();
+    EXPECT_NE(Out().find("  a\\u001b[2Jb\\u0009c "), std::string::npos) << Out();
+    EXPECT_EQ(Out().find_first_of("\x1b\t"), std::string::npos) << Out();
+    ASSERT_EQ(Run("list o.exe --json"), 0) << Err();
+    EXPECT_NE(Out().find("\"storedName\": \"a\\u001b[2Jb\\u0009c\""), std::string::npos) << Out();
+}
+
 TEST_F(VqpackCli, SameInputsGiveTheSameBytes) {
     MakeInputs();
     ASSERT_EQ(Build("a.exe"), 0) << Err();
