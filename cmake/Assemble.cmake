@@ -3,9 +3,9 @@
 #   vq_assemble(TARGET <name> OUTPUT <file> IMAGE <linked program> [STUB <DOS program>]
 #               ENTRIES <entry 1> ... <entry 11> [DEPENDS <files or targets>...])
 #
-# ENTRIES are files in entry order (1 = DOS gzip, 2 = Windows gzip, 3 = part list, 4 = DOS flash
-# tool, 5/6 = 32/64-bit Windows flash tool, 7..10 = driver libraries, 11 = flash image); vqpack
-# stores entries 1 and 2 as they are and compresses the rest into gzip members. The result is
+# ENTRIES are files in entry order, entry 1 first; what each entry is, and whether vqpack stores
+# it as it is or compresses it into a gzip member, is the payload's entry table
+# (payload/PayloadEntries.h), which vqpack reads and checks the count against. The result is
 # checked with "vqpack verify" before anything may use it. With STUB, the DOS program is first
 # placed in front of the linked program (vqpack stub), so the image (entry 0) has both faces.
 
@@ -13,10 +13,6 @@ function(vq_assemble)
   cmake_parse_arguments(A "" "TARGET;OUTPUT;IMAGE;STUB" "ENTRIES;DEPENDS" ${ARGN})
   if(NOT A_TARGET OR NOT A_OUTPUT OR NOT A_IMAGE OR A_UNPARSED_ARGUMENTS)
     message(FATAL_ERROR "vq_assemble: TARGET, OUTPUT, IMAGE and ENTRIES are required")
-  endif()
-  list(LENGTH A_ENTRIES count)
-  if(NOT count EQUAL 11)
-    message(FATAL_ERROR "vq_assemble: 11 entries expected, got ${count}")
   endif()
   set(image ${A_IMAGE})
   set(stub_steps)

@@ -7,11 +7,11 @@ file(MAKE_DIRECTORY ${VQ_PAYLOAD_INPUTS})
 
 # The DOS doubles come from the host tree; checked on every build, as the host tree may build later.
 add_custom_target(vq_dos_entries
-  COMMAND ${CMAKE_COMMAND} -DSRC=${VQ_HOST_DOS_GZIP} -DDST=${VQ_PAYLOAD_INPUTS}/GZip.exe
+  COMMAND ${CMAKE_COMMAND} -DSRC=${VQ_HOST_DOS_GZIP} -DDST=${VQ_PAYLOAD_INPUTS}/dos-gzip.exe
           -DPLACEHOLDER=${VQ_HOST_DOS_PLACEHOLDER} -P ${CMAKE_CURRENT_SOURCE_DIR}/StageDosEntry.cmake
-  COMMAND ${CMAKE_COMMAND} -DSRC=${VQ_HOST_DOS_FLASH} -DDST=${VQ_PAYLOAD_INPUTS}/fpt.exe
+  COMMAND ${CMAKE_COMMAND} -DSRC=${VQ_HOST_DOS_FLASH} -DDST=${VQ_PAYLOAD_INPUTS}/dos-flash.exe
           -DPLACEHOLDER=${VQ_HOST_DOS_PLACEHOLDER} -P ${CMAKE_CURRENT_SOURCE_DIR}/StageDosEntry.cmake
-  BYPRODUCTS ${VQ_PAYLOAD_INPUTS}/GZip.exe ${VQ_PAYLOAD_INPUTS}/fpt.exe
+  BYPRODUCTS ${VQ_PAYLOAD_INPUTS}/dos-gzip.exe ${VQ_PAYLOAD_INPUTS}/dos-flash.exe
   VERBATIM)
 
 add_custom_command(OUTPUT ${VQ_PAYLOAD_INPUTS}/Bios.bin
@@ -25,10 +25,10 @@ vq_assemble(TARGET Vorquint
   IMAGE $<TARGET_FILE:Vorquint_linked>
   STUB ${VQ_HOST_DOS_PROGRAM}
   ENTRIES
-    ${VQ_PAYLOAD_INPUTS}/GZip.exe
+    ${VQ_PAYLOAD_INPUTS}/dos-gzip.exe
     $<TARGET_FILE:double_gzipw>
     ${CMAKE_CURRENT_SOURCE_DIR}/data/fparts.txt
-    ${VQ_PAYLOAD_INPUTS}/fpt.exe
+    ${VQ_PAYLOAD_INPUTS}/dos-flash.exe
     $<TARGET_FILE:double_fptw>
     $<TARGET_FILE:double_fptw64>
     $<TARGET_FILE:double_idrvdll>

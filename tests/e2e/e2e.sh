@@ -182,7 +182,7 @@ flash_missing() {
   # A payload that ends after entry 5: everything up to the 32-bit tool, no 64-bit tool.
   local in="$bin/../payload-inputs"
   "${VQ_E2E_VQPACK:?}" build --image "$bin/Vorquint_linked.exe" --out "$exe" \
-    "$in/GZip.exe" "$bin/gzipw.exe" "$root/testing/data/fparts.txt" "$in/fpt.exe" "$bin/fptw.exe" >/dev/null
+    "$in/dos-gzip.exe" "$bin/gzipw.exe" "$root/testing/data/fparts.txt" "$in/dos-flash.exe" "$bin/fptw.exe" >/dev/null
   drive --answer yes --until-stage "$S_UPGRADE_FAILED" --linger 1500 --timeout 60
   upgrade_failed
   check "no flash tool ran" [ ! -e "$flash/flash.log" ]
