@@ -1,5 +1,6 @@
 // The main window's frame and controls: positions, texts, fonts and colours, in creation order.
 #include "app/Vorquint_form.h"
+#include "base/Product.h"
 #include "res/ResourceIds.h"
 #include "ui/ControlIds.h"
 
@@ -23,7 +24,7 @@ struct LabelSpec {
     TColor color;
 };
 
-constexpr LabelSpec kLabelTitle{vq::kIdLabelTitle, 16, 8, "Zintara", kTitleFontHeight, false, true,
+constexpr LabelSpec kLabelTitle{vq::kIdLabelTitle, 16, 8, vq::kProductName, kTitleFontHeight, false, true,
                                 vq::ui::clWindowText};
 constexpr LabelSpec kLabelDesc{vq::kIdLabelDesc, 16, 40, "Label_Desc", kFontHeight, false, false,
                                vq::ui::cl3DDkShadow};

@@ -3,13 +3,14 @@
 
 #include <exception>
 
-#include "base/SystemCalls.h"
 #include "app/Vorquint_form.h"
+#include "base/Product.h"
+#include "base/SystemCalls.h"
 #include "ui/Application.h"
 
 namespace {
 
-constexpr const char* kApplicationTitle = "Zintara";
+constexpr const char* kApplicationTitle = vq::kProductName;  // the taskbar text
 
 }  // namespace
 
