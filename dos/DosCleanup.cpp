@@ -4,7 +4,7 @@
 #include "Files.h"
 #include "Memory.h"
 
-namespace vqdos {
+namespace vq::dos {
 namespace {
 
 constexpr const char* kAllFiles = "*.*";
@@ -65,4 +65,4 @@ bool DosCleanup(const DosDirs& dirs) {
     return true;
 }
 
-}  // namespace vqdos
+}  // namespace vq::dos

@@ -2,7 +2,7 @@
 #include "DosSteps.h"
 #include "Files.h"
 
-namespace vqdos {
+namespace vq::dos {
 
 bool FormDirs(DosDirs& dirs) {
     return rt::GetCurrentDir(dirs.start, sizeof dirs.start) && FormWorkDirPath(dirs.start, dirs.work);
@@ -17,4 +17,4 @@ bool DosDirExists(const char* path) {
 
 bool EnterWorkDir(const DosDirs& dirs) { return DosDirExists(dirs.work) && rt::ChangeDir(dirs.work); }
 
-}  // namespace vqdos
+}  // namespace vq::dos

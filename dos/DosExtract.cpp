@@ -5,7 +5,7 @@
 #include "Process.h"
 #include "Str.h"
 
-namespace vqdos {
+namespace vq::dos {
 namespace {
 
 constexpr const char* kGzipProgram = vq::kPayloadEntries[vq::kEntryDosGzip].DosName;
@@ -67,4 +67,4 @@ void DosWaitForFiles(const DosDirs& dirs) {
     rt::ChangeDir(dirs.start);
 }
 
-}  // namespace vqdos
+}  // namespace vq::dos

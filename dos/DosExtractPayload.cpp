@@ -4,7 +4,7 @@
 #include "Memory.h"
 #include "PayloadFormat.h"
 
-namespace vqdos {
+namespace vq::dos {
 namespace {
 
 // More entries than this are refused: the table lives in the data group.
@@ -61,4 +61,4 @@ bool DosExtractPayload(const char* exePath, const char* destDir) {
     return true;
 }
 
-}  // namespace vqdos
+}  // namespace vq::dos

@@ -5,7 +5,7 @@
 #include "PayloadEntries.h"
 #include "Process.h"
 
-namespace vqdos {
+namespace vq::dos {
 namespace {
 
 constexpr const char* kErrorLog = "ERROR.LOG";
@@ -57,4 +57,4 @@ bool DosFlash(const DosDirs& dirs) {
     return ok;
 }
 
-}  // namespace vqdos
+}  // namespace vq::dos

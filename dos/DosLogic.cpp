@@ -3,7 +3,7 @@
 
 #include "Str.h"
 
-namespace vqdos {
+namespace vq::dos {
 
 bool JoinPath(const char* dir, const char* name, char (&out)[kPathBytes]) {
     const uint32_t n = rt::StrLen(dir);
@@ -52,4 +52,4 @@ PowerOffPlan PlanPowerOff(const LpcBridgeRegisters& lpc) {
     return PowerOffPlan{true, uint16_t(base + kPm1ControlHighOffset)};
 }
 
-}  // namespace vqdos
+}  // namespace vq::dos

@@ -8,7 +8,7 @@
 #include "Process.h"
 #include "base/Product.h"
 
-namespace vqdos {
+namespace vq::dos {
 
 inline constexpr uint32_t kPathBytes = 80;  // every path buffer, terminator included
 using vq::kWorkDirName;
@@ -69,4 +69,4 @@ struct LpcBridgeRegisters {
 };
 PowerOffPlan PlanPowerOff(const LpcBridgeRegisters& lpc);
 
-}  // namespace vqdos
+}  // namespace vq::dos

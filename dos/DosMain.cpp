@@ -4,23 +4,23 @@
 #include "DosSteps.h"
 #include "DosTexts.h"
 
-using namespace vqdos;
+using namespace vq::dos;
 
 int main(int argc, char** argv) {
     const char* exePath = argc > 0 ? argv[0] : "";
-    rt::ClearScreen();
-    rt::SetTextAttr(kColourTitle);
-    rt::Printf("\r\n%s\r\n\r\n", kTitle);
-    rt::SetTextAttr(kColourText);
-    rt::Printf("%s\r\n", kDescription);
-    rt::Printf("\r\n");
-    rt::PutStr(kPrompt);
-    if (!IsYesAnswer(rt::ReadStdinChar())) return kExitDone;
+    vq::rt::ClearScreen();
+    vq::rt::SetTextAttr(kColourTitle);
+    vq::rt::Printf("\r\n%s\r\n\r\n", kTitle);
+    vq::rt::SetTextAttr(kColourText);
+    vq::rt::Printf("%s\r\n", kDescription);
+    vq::rt::Printf("\r\n");
+    vq::rt::PutStr(kPrompt);
+    if (!IsYesAnswer(vq::rt::ReadStdinChar())) return kExitDone;
 
-    rt::SetTextAttr(kColourWarning);
-    rt::Printf("\r\n");
-    rt::Printf("%s\r\n\r\n", kWarning);
-    const rt::ScreenPos cursor = rt::GetCursor();
+    vq::rt::SetTextAttr(kColourWarning);
+    vq::rt::Printf("\r\n");
+    vq::rt::Printf("%s\r\n\r\n", kWarning);
+    const vq::rt::ScreenPos cursor = vq::rt::GetCursor();
     const TextPos status{cursor.col, cursor.row};
 
     ShowStatus(status, kStatusExtracting);

@@ -3,7 +3,7 @@
 #include "Port.h"
 #include "Time.h"
 
-namespace vqdos {
+namespace vq::dos {
 namespace {
 
 uint32_t ReadLpcBridge(uint8_t reg) {
@@ -24,4 +24,4 @@ void DosPowerOff() {
     rt::Out8(plan.pm1Port, uint8_t(rt::In8(plan.pm1Port) | kSleepEnable));
 }
 
-}  // namespace vqdos
+}  // namespace vq::dos

@@ -4,7 +4,7 @@
 #include "Console.h"
 #include "DosTexts.h"
 
-namespace vqdos {
+namespace vq::dos {
 namespace {
 
 void ShowLine(TextPos pos, uint8_t attr, const char* text) {
@@ -24,4 +24,4 @@ void ShowFailure(TextPos statusPos, const char* text) {
     ShowLine(FailurePosition(statusPos), kColourFailure, text);
 }
 
-}  // namespace vqdos
+}  // namespace vq::dos

@@ -3,9 +3,9 @@
 
 #include "DosLogic.h"
 
-namespace vqdos {
+namespace vq::dos {
 
 void ShowStatus(TextPos statusPos, const char* text);
 void ShowFailure(TextPos statusPos, const char* text);
 
-}  // namespace vqdos
+}  // namespace vq::dos

@@ -3,7 +3,7 @@
 
 #include "DosLogic.h"
 
-namespace vqdos {
+namespace vq::dos {
 
 // The starting directory (returned to after each step) and the work directory below it.
 struct DosDirs {
@@ -26,4 +26,4 @@ bool DosFlash(const DosDirs& dirs);
 bool DosCleanup(const DosDirs& dirs);
 void DosPowerOff();
 
-}  // namespace vqdos
+}  // namespace vq::dos

@@ -5,7 +5,7 @@
 
 #include "base/Product.h"
 
-namespace vqdos {
+namespace vq::dos {
 
 inline constexpr uint8_t kColourTitle = 14;      // yellow
 inline constexpr uint8_t kColourText = 7;        // light grey: description, prompt, erasing
@@ -34,4 +34,4 @@ inline constexpr const char* kFailCleanup = "Fail to remove temporary files. Ple
 inline constexpr int kExitDone = 0;               // declined, or a step failed
 inline constexpr int kExitPowerOffReturned = 1;
 
-}  // namespace vqdos
+}  // namespace vq::dos

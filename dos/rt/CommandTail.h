@@ -4,7 +4,7 @@
 
 #include <stdint.h>
 
-namespace rt {
+namespace vq::rt {
 
 inline constexpr uint32_t kTailBytes = 128;
 inline constexpr uint32_t kMaxTailText = 126;  // length byte and CR take the other two
@@ -42,4 +42,4 @@ inline uint32_t SplitCommandTail(char* text, uint32_t len, char** argv, uint32_t
     return argc;
 }
 
-}  // namespace rt
+}  // namespace vq::rt

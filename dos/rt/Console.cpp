@@ -6,7 +6,7 @@
 #include "Regs.h"
 #include "Str.h"
 
-namespace rt {
+namespace vq::rt {
 namespace {
 
 constexpr uint8_t kVideoPage = 0;
@@ -124,4 +124,4 @@ int ReadStdinChar() {
     return line[0];
 }
 
-}  // namespace rt
+}  // namespace vq::rt

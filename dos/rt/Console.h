@@ -4,7 +4,7 @@
 
 #include <stdint.h>
 
-namespace rt {
+namespace vq::rt {
 
 struct ScreenPos {
     uint8_t col;
@@ -28,4 +28,4 @@ void Printf(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 // the rest of the line is consumed with it. -1 at end of input or on an error.
 int ReadStdinChar();
 
-}  // namespace rt
+}  // namespace vq::rt

@@ -6,7 +6,7 @@
 
 #include <stdint.h>
 
-namespace rt {
+namespace vq::rt {
 
 // peek(i) returns byte i of the block; size bounds every read. Copies the value of `name` into
 // out (capacity cap); false if absent, if the block is malformed, or if the value does not fit.
@@ -57,4 +57,4 @@ bool FindProgramPath(Peek peek, uint32_t size, char* out, uint32_t cap) {
     return false;
 }
 
-}  // namespace rt
+}  // namespace vq::rt

@@ -4,7 +4,7 @@
 
 #include <stdint.h>
 
-namespace rt {
+namespace vq::rt {
 
 inline uint8_t FarPeek(uint16_t seg, uint16_t off) {
     uint8_t v;
@@ -20,4 +20,4 @@ inline uint16_t FarPeek16(uint16_t seg, uint16_t off) {
     return uint16_t(FarPeek(seg, off) | FarPeek(seg, uint16_t(off + 1)) << 8);
 }
 
-}  // namespace rt
+}  // namespace vq::rt

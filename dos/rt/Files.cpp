@@ -4,7 +4,7 @@
 #include "Regs.h"
 #include "Str.h"
 
-namespace rt {
+namespace vq::rt {
 namespace {
 
 constexpr uint16_t kDosDirBytes = 64;  // what 47h writes at most, terminator included
@@ -171,4 +171,4 @@ bool WriteExact(uint16_t handle, const void* buf, uint16_t len) {
     return WriteFile(handle, buf, len, written) && written == len;
 }
 
-}  // namespace rt
+}  // namespace vq::rt

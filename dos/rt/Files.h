@@ -3,7 +3,7 @@
 
 #include <stdint.h>
 
-namespace rt {
+namespace vq::rt {
 
 inline constexpr uint16_t kAttrReadOnly = 0x01;
 inline constexpr uint16_t kAttrHidden = 0x02;
@@ -119,4 +119,4 @@ private:
     bool held_ = false;
 };
 
-}  // namespace rt
+}  // namespace vq::rt

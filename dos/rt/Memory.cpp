@@ -3,7 +3,7 @@
 
 #include "Regs.h"
 
-namespace rt {
+namespace vq::rt {
 
 bool AllocParagraphs(uint16_t paragraphs, uint16_t& seg) {
     Regs r = NewRegs();
@@ -26,4 +26,4 @@ bool ResizeBlock(uint16_t seg, uint16_t paragraphs) {
     return DosCall(0x4A, r);
 }
 
-}  // namespace rt
+}  // namespace vq::rt

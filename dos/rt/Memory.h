@@ -3,7 +3,7 @@
 
 #include <stdint.h>
 
-namespace rt {
+namespace vq::rt {
 
 inline constexpr uint16_t ParagraphsFor(uint32_t bytes) { return uint16_t((bytes + 15) / 16); }
 
@@ -32,4 +32,4 @@ private:
     bool held_ = false;
 };
 
-}  // namespace rt
+}  // namespace vq::rt

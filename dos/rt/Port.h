@@ -3,7 +3,7 @@
 
 #include <stdint.h>
 
-namespace rt {
+namespace vq::rt {
 
 inline void Out8(uint16_t port, uint8_t v) { asm volatile("outb %0, %w1" : : "a"(v), "Nd"(port)); }
 
@@ -21,4 +21,4 @@ inline uint32_t In32(uint16_t port) {
     return v;
 }
 
-}  // namespace rt
+}  // namespace vq::rt

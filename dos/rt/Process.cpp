@@ -9,7 +9,7 @@
 
 extern "C" uint16_t VqPspSegment;  // stored by the start-up code
 
-namespace rt {
+namespace vq::rt {
 namespace {
 
 constexpr uint16_t kPspEnvSegment = 0x2C;
@@ -72,4 +72,4 @@ bool RunProgram(const char* path, const char* const* args, uint32_t count, Child
     return true;
 }
 
-}  // namespace rt
+}  // namespace vq::rt

@@ -3,7 +3,7 @@
 
 #include <stdint.h>
 
-namespace rt {
+namespace vq::rt {
 
 // How a child program ended, as INT 21h 4Dh reports it.
 struct ChildEnd {
@@ -25,4 +25,4 @@ bool GetEnv(const char* name, char* out, uint32_t cap);
 // The running program's full path, from the end of the environment block (DOS 3+).
 bool GetProgramPath(char* out, uint32_t cap);
 
-}  // namespace rt
+}  // namespace vq::rt

@@ -3,7 +3,7 @@
 
 #include <stdint.h>
 
-namespace rt {
+namespace vq::rt {
 
 struct Regs {
     uint32_t eax, ebx, ecx, edx, esi, edi;
@@ -31,11 +31,11 @@ inline uint32_t NearOffset(const void* p) { return uint32_t(reinterpret_cast<uin
 
 inline bool Carry(const Regs& r) { return (r.eflags & kCarryFlag) != 0; }
 
-}  // namespace rt
+}  // namespace vq::rt
 
-extern "C" void VqIntCall(uint32_t intNo, rt::Regs* regs);
+extern "C" void VqIntCall(uint32_t intNo, vq::rt::Regs* regs);
 
-namespace rt {
+namespace vq::rt {
 
 // Raises interrupt intNo with the block; true when the service left the carry flag clear.
 inline bool IntCall(uint8_t intNo, Regs& r) {
@@ -52,4 +52,4 @@ inline bool DosCall(uint8_t ah, Regs& r) {
     return IntCall(kIntDos, r);
 }
 
-}  // namespace rt
+}  // namespace vq::rt

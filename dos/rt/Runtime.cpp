@@ -17,25 +17,25 @@ constexpr uint32_t kMaxArgs = 16;
 constexpr uint32_t kPathBytes = 80;
 
 char gProgramPath[kPathBytes];
-char gTail[rt::kTailBytes];
+char gTail[vq::rt::kTailBytes];
 char* gArgv[kMaxArgs + 2];
 
 // DOS gives a program all free memory; keep only what it occupies, so that EXEC and 48h work.
 void ShrinkToImage() {
-    const uint16_t psp = rt::PspSegment();
-    const uint16_t end = uint16_t(rt::DataSegment() + rt::ParagraphsFor(rt::NearOffset(VqStackTop)));
-    rt::ResizeBlock(psp, uint16_t(end - psp));
+    const uint16_t psp = vq::rt::PspSegment();
+    const uint16_t end = uint16_t(vq::rt::DataSegment() + vq::rt::ParagraphsFor(vq::rt::NearOffset(VqStackTop)));
+    vq::rt::ResizeBlock(psp, uint16_t(end - psp));
 }
 
 int BuildArgv() {
-    if (!rt::GetProgramPath(gProgramPath, sizeof gProgramPath)) gProgramPath[0] = '\0';
+    if (!vq::rt::GetProgramPath(gProgramPath, sizeof gProgramPath)) gProgramPath[0] = '\0';
     gArgv[0] = gProgramPath;
-    const uint16_t psp = rt::PspSegment();
-    uint32_t len = rt::FarPeek(psp, kPspTailLength);
-    if (len > rt::kTailBytes - 2) len = rt::kTailBytes - 2;
-    for (uint32_t i = 0; i < len; ++i) gTail[i] = char(rt::FarPeek(psp, uint16_t(kPspTailText + i)));
+    const uint16_t psp = vq::rt::PspSegment();
+    uint32_t len = vq::rt::FarPeek(psp, kPspTailLength);
+    if (len > vq::rt::kTailBytes - 2) len = vq::rt::kTailBytes - 2;
+    for (uint32_t i = 0; i < len; ++i) gTail[i] = char(vq::rt::FarPeek(psp, uint16_t(kPspTailText + i)));
     gTail[len] = '\0';
-    const uint32_t n = rt::SplitCommandTail(gTail, len, gArgv + 1, kMaxArgs);
+    const uint32_t n = vq::rt::SplitCommandTail(gTail, len, gArgv + 1, kMaxArgs);
     gArgv[1 + n] = nullptr;
     return int(1 + n);
 }

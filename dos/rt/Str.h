@@ -3,7 +3,7 @@
 
 #include <stdint.h>
 
-namespace rt {
+namespace vq::rt {
 
 inline uint32_t StrLen(const char* s) {
     uint32_t n = 0;
@@ -56,4 +56,4 @@ inline char* FormatUnsigned(uint32_t v, char* out) {
     return out;
 }
 
-}  // namespace rt
+}  // namespace vq::rt

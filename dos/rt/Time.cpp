@@ -3,7 +3,7 @@
 
 #include "Regs.h"
 
-namespace rt {
+namespace vq::rt {
 namespace {
 
 uint32_t NowHundredths() {
@@ -22,4 +22,4 @@ void WaitSeconds(uint16_t seconds) {
     }
 }
 
-}  // namespace rt
+}  // namespace vq::rt

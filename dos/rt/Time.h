@@ -3,7 +3,7 @@
 
 #include <stdint.h>
 
-namespace rt {
+namespace vq::rt {
 
 void WaitSeconds(uint16_t seconds);
 
@@ -13,4 +13,4 @@ inline constexpr uint32_t ElapsedHundredths(uint32_t a, uint32_t b) {
     return b >= a ? b - a : kHundredthsPerDay - a + b;
 }
 
-}  // namespace rt
+}  // namespace vq::rt

@@ -2,7 +2,7 @@
 // and where the flash double leaves what it was given. All outside the work directory.
 #pragma once
 
-namespace vqtest {
+namespace vq::testing {
 
 inline constexpr const char* kFlashErrorSwitch = "C:\\VQCTL\\FLASHERR.TXT";  // flash double fails
 inline constexpr const char* kStaleLogSwitch = "C:\\VQCTL\\GZLOG.TXT";       // gzip double leaves a log
@@ -18,4 +18,4 @@ inline constexpr const char* kGzipResidentSwitch = "C:\\VQCTL\\GZTSR.TXT";  // g
 inline constexpr const char* kFlashResidentSwitch = "C:\\VQCTL\\FLASHTSR.TXT";  // flash double stays resident
 inline constexpr const char* kErrorLog = "ERROR.LOG";
 
-}  // namespace vqtest
+}  // namespace vq::testing

@@ -3,7 +3,7 @@
 
 #include <stdint.h>
 
-namespace vqtest {
+namespace vq::testing {
 
 struct Crc32Table {
     uint32_t v[256];
@@ -24,4 +24,4 @@ inline constexpr Crc32Table kCrc32Table = MakeCrc32Table();
 // Running value: start at 0xFFFFFFFF, feed bytes, finish with ~.
 inline uint32_t Crc32Update(uint32_t c, uint8_t b) { return kCrc32Table.v[(c ^ b) & 0xFF] ^ (c >> 8); }
 
-}  // namespace vqtest
+}  // namespace vq::testing

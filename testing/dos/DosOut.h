@@ -4,7 +4,7 @@
 #include "Files.h"
 #include "Str.h"
 
-namespace vqtest {
+namespace vq::testing {
 
 inline constexpr uint16_t kStdout = 1;
 inline constexpr uint16_t kStderr = 2;
@@ -15,4 +15,4 @@ inline void Say(uint16_t handle, const char* a, const char* b = "", const char* 
     rt::WriteExact(handle, "\r\n", 2);
 }
 
-}  // namespace vqtest
+}  // namespace vq::testing

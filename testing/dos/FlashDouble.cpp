@@ -17,14 +17,14 @@ constexpr uint8_t kSignature[4] = {0x5A, 0xA5, 0xF0, 0x0F};
 constexpr const char* kPartList = "fparts.txt";
 constexpr uint16_t kCopyChunk = 49152;
 
-bool CheckImage(rt::DosFile& image, const char*& why) {
+bool CheckImage(vq::rt::DosFile& image, const char*& why) {
     uint32_t size;
     uint8_t head[kSignatureOffset + sizeof kSignature];
     if (!image.Size(size) || size != kImageBytes) {
         why = "image is not 4194304 bytes";
         return false;
     }
-    if (!image.Seek(0) || !rt::ReadExact(image.Handle(), head, sizeof head)) {
+    if (!image.Seek(0) || !vq::rt::ReadExact(image.Handle(), head, sizeof head)) {
         why = "cannot read the image";
         return false;
     }
@@ -37,18 +37,18 @@ bool CheckImage(rt::DosFile& image, const char*& why) {
     return true;
 }
 
-bool CopyImage(rt::DosFile& image, const char*& why) {
-    rt::DosFile copy;
-    rt::DosBlock buf;
-    if (!copy.Create(vqtest::kFlashedCopy, 0) || !buf.Alloc(kCopyChunk) || !image.Seek(0)) {
+bool CopyImage(vq::rt::DosFile& image, const char*& why) {
+    vq::rt::DosFile copy;
+    vq::rt::DosBlock buf;
+    if (!copy.Create(vq::testing::kFlashedCopy, 0) || !buf.Alloc(kCopyChunk) || !image.Seek(0)) {
         why = "cannot write the flash part";
         return false;
     }
     for (uint32_t left = kImageBytes; left != 0;) {
         const uint16_t chunk = uint16_t(left < kCopyChunk ? left : kCopyChunk);
         uint16_t got, written;
-        if (!rt::ReadFar(image.Handle(), buf.Segment(), 0, chunk, got) || got != chunk ||
-            !rt::WriteFar(copy.Handle(), buf.Segment(), 0, chunk, written) || written != chunk) {
+        if (!vq::rt::ReadFar(image.Handle(), buf.Segment(), 0, chunk, got) || got != chunk ||
+            !vq::rt::WriteFar(copy.Handle(), buf.Segment(), 0, chunk, written) || written != chunk) {
             why = "cannot write the flash part";
             return false;
         }
@@ -58,21 +58,21 @@ bool CopyImage(rt::DosFile& image, const char*& why) {
 }
 
 bool Flash(int argc, char** argv, const char*& why) {
-    if (argc != 3 || !rt::StrEqual(argv[1], "-f") || !rt::StrEqualNoCase(argv[2], "bios.bin")) {
+    if (argc != 3 || !vq::rt::StrEqual(argv[1], "-f") || !vq::rt::StrEqualNoCase(argv[2], "bios.bin")) {
         why = "usage: flash -f bios.bin";
         return false;
     }
-    if (!rt::PathExists(kPartList)) {
+    if (!vq::rt::PathExists(kPartList)) {
         why = "fparts.txt is missing";
         return false;
     }
-    rt::DosFile image;
-    if (!image.Open(argv[2], rt::kOpenRead)) {
+    vq::rt::DosFile image;
+    if (!image.Open(argv[2], vq::rt::kOpenRead)) {
         why = "cannot open the image";
         return false;
     }
     if (!CheckImage(image, why) || !CopyImage(image, why)) return false;
-    if (rt::PathExists(vqtest::kFlashErrorSwitch)) {
+    if (vq::rt::PathExists(vq::testing::kFlashErrorSwitch)) {
         why = "verify failed (requested by the test)";
         return false;
     }
@@ -82,24 +82,24 @@ bool Flash(int argc, char** argv, const char*& why) {
 // Where it ran, so a test can tell which directory the program made its work directory in.
 void RecordCurrentDir() {
     char dir[80];
-    rt::DosFile f;
-    if (rt::GetCurrentDir(dir, sizeof dir) && f.Create(vqtest::kFlashDirRecord, 0)) vqtest::Say(f.Handle(), dir);
+    vq::rt::DosFile f;
+    if (vq::rt::GetCurrentDir(dir, sizeof dir) && f.Create(vq::testing::kFlashDirRecord, 0)) vq::testing::Say(f.Handle(), dir);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    vqtest::SnapshotIfAsked(vqtest::kFlashShot);
+    vq::testing::SnapshotIfAsked(vq::testing::kFlashShot);
     RecordCurrentDir();
-    vqtest::Say(vqtest::kStdout, "Flash double: programming the SPI flash");
+    vq::testing::Say(vq::testing::kStdout, "Flash double: programming the SPI flash");
     const char* why = "";
     if (Flash(argc, argv, why)) {
-        vqtest::Say(vqtest::kStdout, "Flash double: 4194304 bytes written and verified");
-        vqtest::EndResidentIfAsked(vqtest::kFlashResidentSwitch, 0);
+        vq::testing::Say(vq::testing::kStdout, "Flash double: 4194304 bytes written and verified");
+        vq::testing::EndResidentIfAsked(vq::testing::kFlashResidentSwitch, 0);
         return 0;
     }
-    vqtest::Say(vqtest::kStdout, "Flash double: error: ", why);
-    rt::DosFile log;
-    if (log.Create(vqtest::kErrorLog, 0)) vqtest::Say(log.Handle(), "Error: ", why);
+    vq::testing::Say(vq::testing::kStdout, "Flash double: error: ", why);
+    vq::rt::DosFile log;
+    if (log.Create(vq::testing::kErrorLog, 0)) vq::testing::Say(log.Handle(), "Error: ", why);
     return 1;
 }

@@ -25,7 +25,7 @@ struct FileIn {
     bool failed = false;
     int NextByte() {
         if (next == have) {
-            if (failed || !rt::ReadFile(handle, buf, sizeof buf, have)) {
+            if (failed || !vq::rt::ReadFile(handle, buf, sizeof buf, have)) {
                 failed = true;
                 return -1;
             }
@@ -44,22 +44,22 @@ struct FileOut {
     bool Flush() {
         if (pos == 0) return true;
         uint16_t written;
-        const bool ok = rt::WriteFar(handle, seg, 0, pos, written) && written == pos;
+        const bool ok = vq::rt::WriteFar(handle, seg, 0, pos, written) && written == pos;
         pos = 0;
         return ok;
     }
     bool Put(uint8_t b) {
-        rt::FarPoke(seg, pos, b);
-        return ++pos != vqtest::kWindowBytes || Flush();
+        vq::rt::FarPoke(seg, pos, b);
+        return ++pos != vq::testing::kWindowBytes || Flush();
     }
-    uint8_t Back(uint32_t dist) { return rt::FarPeek(seg, uint16_t((pos - dist) & (vqtest::kWindowBytes - 1))); }
+    uint8_t Back(uint32_t dist) { return vq::rt::FarPeek(seg, uint16_t((pos - dist) & (vq::testing::kWindowBytes - 1))); }
 };
 
 FileIn gIn;  // 4 KiB: kept out of the stack
 
 bool EndsWithGz(const char* name, uint32_t& stem) {
-    const uint32_t n = rt::StrLen(name);
-    if (n < 4 || !rt::StrEqualNoCase(name + n - 3, ".gz")) return false;
+    const uint32_t n = vq::rt::StrLen(name);
+    if (n < 4 || !vq::rt::StrEqualNoCase(name + n - 3, ".gz")) return false;
     stem = n - 3;
     return true;
 }
@@ -67,35 +67,35 @@ bool EndsWithGz(const char* name, uint32_t& stem) {
 bool Gunzip(const char* gzName, uint16_t windowSeg) {
     uint32_t stem;
     if (!EndsWithGz(gzName, stem)) {
-        vqtest::Say(vqtest::kStderr, "gzip: ", gzName, ": unknown suffix");
+        vq::testing::Say(vq::testing::kStderr, "gzip: ", gzName, ": unknown suffix");
         return false;
     }
     char outName[kNameBytes];
     for (uint32_t i = 0; i < stem; ++i) outName[i] = gzName[i];
     outName[stem] = '\0';
-    if (rt::PathExists(outName)) {
-        vqtest::Say(vqtest::kStderr, "gzip: ", outName, " already exists");
+    if (vq::rt::PathExists(outName)) {
+        vq::testing::Say(vq::testing::kStderr, "gzip: ", outName, " already exists");
         return false;
     }
-    rt::DosFile in, out;
-    if (!in.Open(gzName, rt::kOpenRead) || !out.Create(outName, 0)) {
-        vqtest::Say(vqtest::kStderr, "gzip: ", gzName, ": cannot open");
+    vq::rt::DosFile in, out;
+    if (!in.Open(gzName, vq::rt::kOpenRead) || !out.Create(outName, 0)) {
+        vq::testing::Say(vq::testing::kStderr, "gzip: ", gzName, ": cannot open");
         return false;
     }
     gIn = FileIn{};
     gIn.handle = in.Handle();
     FileOut sink{out.Handle(), windowSeg};
-    const vqtest::InflateStatus s = vqtest::GunzipMember(gIn, sink);
-    const bool ok = s == vqtest::InflateStatus::Ok && !gIn.failed && sink.Flush() && out.Close() && in.Close();
+    const vq::testing::InflateStatus s = vq::testing::GunzipMember(gIn, sink);
+    const bool ok = s == vq::testing::InflateStatus::Ok && !gIn.failed && sink.Flush() && out.Close() && in.Close();
     if (!ok) {
         out.Close();
-        rt::DeleteFile(outName);
-        vqtest::Say(vqtest::kStderr, "gzip: ", gzName, ": invalid compressed data");
+        vq::rt::DeleteFile(outName);
+        vq::testing::Say(vq::testing::kStderr, "gzip: ", gzName, ": invalid compressed data");
         return false;
     }
-    rt::SetAttributes(gzName, 0);  // the payload files are read-only
-    if (!rt::DeleteFile(gzName)) {
-        vqtest::Say(vqtest::kStderr, "gzip: ", gzName, ": cannot remove");
+    vq::rt::SetAttributes(gzName, 0);  // the payload files are read-only
+    if (!vq::rt::DeleteFile(gzName)) {
+        vq::testing::Say(vq::testing::kStderr, "gzip: ", gzName, ": cannot remove");
         return false;
     }
     return true;
@@ -104,27 +104,27 @@ bool Gunzip(const char* gzName, uint16_t windowSeg) {
 // What a child finds left on the standard input it inherits (the program's answer line must not
 // reach it).
 void RecordStdinIfAsked() {
-    if (!rt::PathExists(vqtest::kStdinSwitch)) return;
+    if (!vq::rt::PathExists(vq::testing::kStdinSwitch)) return;
     uint8_t buf[64];
     uint16_t got = 0;
-    rt::DosFile f;
-    if (!rt::ReadFile(0, buf, sizeof buf, got)) got = 0;
-    if (f.Create(vqtest::kStdinRecord, 0)) rt::WriteExact(f.Handle(), buf, got);
+    vq::rt::DosFile f;
+    if (!vq::rt::ReadFile(0, buf, sizeof buf, got)) got = 0;
+    if (f.Create(vq::testing::kStdinRecord, 0)) vq::rt::WriteExact(f.Handle(), buf, got);
 }
 
 // Leaves "BIOS.BIN" beside the decompressed image: a copy of it with one byte changed, which the
 // flash double would accept as well.
 bool LeaveStaleImage(uint16_t windowSeg) {
     constexpr uint16_t kChangedByte = 4096;
-    rt::DosFile in, out;
-    if (!in.Open("VQExt_11", rt::kOpenRead) || !out.Create("BIOS.BIN", 0)) return false;
+    vq::rt::DosFile in, out;
+    if (!in.Open("VQExt_11", vq::rt::kOpenRead) || !out.Create("BIOS.BIN", 0)) return false;
     for (bool first = true;; first = false) {
         uint16_t got, written;
-        if (!rt::ReadFar(in.Handle(), windowSeg, 0, vqtest::kWindowBytes, got)) return false;
+        if (!vq::rt::ReadFar(in.Handle(), windowSeg, 0, vq::testing::kWindowBytes, got)) return false;
         if (got == 0) return out.Close();
         if (first && got > kChangedByte)
-            rt::FarPoke(windowSeg, kChangedByte, uint8_t(~rt::FarPeek(windowSeg, kChangedByte)));
-        if (!rt::WriteFar(out.Handle(), windowSeg, 0, got, written) || written != got) return false;
+            vq::rt::FarPoke(windowSeg, kChangedByte, uint8_t(~vq::rt::FarPeek(windowSeg, kChangedByte)));
+        if (!vq::rt::WriteFar(out.Handle(), windowSeg, 0, got, written) || written != got) return false;
     }
 }
 
@@ -138,34 +138,34 @@ bool LeaveStaleImage(uint16_t windowSeg) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    vqtest::SnapshotIfAsked(vqtest::kGzipShot);
+    vq::testing::SnapshotIfAsked(vq::testing::kGzipShot);
     RecordStdinIfAsked();
-    if (argc != 3 || !rt::StrEqual(argv[1], "-df")) {
-        vqtest::Say(vqtest::kStderr, "usage: gzip -df PATTERN");
+    if (argc != 3 || !vq::rt::StrEqual(argv[1], "-df")) {
+        vq::testing::Say(vq::testing::kStderr, "usage: gzip -df PATTERN");
         return 1;
     }
     // List first: decompressing creates and deletes files in the directory being searched.
     static char names[kMaxFiles][kNameBytes];
     uint32_t count = 0;
-    rt::FindData found;
-    for (bool more = rt::FindFirst(argv[2], rt::kFindNormalFiles, found); more; more = rt::FindNext(found)) {
+    vq::rt::FindData found;
+    for (bool more = vq::rt::FindFirst(argv[2], vq::rt::kFindNormalFiles, found); more; more = vq::rt::FindNext(found)) {
         if (count == kMaxFiles) return 1;
-        rt::StrCopy(names[count++], kNameBytes, found.name);
+        vq::rt::StrCopy(names[count++], kNameBytes, found.name);
     }
     if (count == 0) {
-        vqtest::Say(vqtest::kStderr, "gzip: ", argv[2], ": no such file");
+        vq::testing::Say(vq::testing::kStderr, "gzip: ", argv[2], ": no such file");
         return 1;
     }
-    rt::DosBlock window;
-    if (!window.Alloc(vqtest::kWindowBytes)) return 1;
+    vq::rt::DosBlock window;
+    if (!window.Alloc(vq::testing::kWindowBytes)) return 1;
     bool ok = true;
     for (uint32_t i = 0; i < count; ++i) ok = Gunzip(names[i], window.Segment()) && ok;
-    if (ok && rt::PathExists(vqtest::kStaleLogSwitch)) {
-        rt::DosFile log;
-        if (log.Create(vqtest::kErrorLog, 0)) rt::WriteExact(log.Handle(), "stale\r\n", 7);
+    if (ok && vq::rt::PathExists(vq::testing::kStaleLogSwitch)) {
+        vq::rt::DosFile log;
+        if (log.Create(vq::testing::kErrorLog, 0)) vq::rt::WriteExact(log.Handle(), "stale\r\n", 7);
     }
-    if (ok && rt::PathExists(vqtest::kStaleImageSwitch)) ok = LeaveStaleImage(window.Segment());
-    if (rt::PathExists(vqtest::kDirtyEspSwitch)) ExitWithDirtyEsp(ok ? 0 : 1);
-    vqtest::EndResidentIfAsked(vqtest::kGzipResidentSwitch, ok ? 0 : 1);
+    if (ok && vq::rt::PathExists(vq::testing::kStaleImageSwitch)) ok = LeaveStaleImage(window.Segment());
+    if (vq::rt::PathExists(vq::testing::kDirtyEspSwitch)) ExitWithDirtyEsp(ok ? 0 : 1);
+    vq::testing::EndResidentIfAsked(vq::testing::kGzipResidentSwitch, ok ? 0 : 1);
     return ok ? 0 : 1;
 }

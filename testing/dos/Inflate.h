@@ -10,7 +10,7 @@
 
 #include "Crc32.h"
 
-namespace vqtest {
+namespace vq::testing {
 
 enum class InflateStatus : uint8_t {
     Ok,
@@ -365,4 +365,4 @@ InflateStatus GunzipMember(In& in, Out& out) {
     return InflateStatus::Ok;
 }
 
-}  // namespace vqtest
+}  // namespace vq::testing

@@ -7,7 +7,7 @@
 
 #include "Files.h"
 
-namespace vqtest {
+namespace vq::testing {
 
 inline constexpr uint16_t kResidentParagraphs = 16;  // the PSP alone: nothing of ours is called again
 
@@ -17,4 +17,4 @@ inline void EndResidentIfAsked(const char* switchPath, uint8_t code) {
     __builtin_unreachable();
 }
 
-}  // namespace vqtest
+}  // namespace vq::testing

@@ -1,7 +1,7 @@
 // Writing the text screen to files, for the tests to read back what a DOS program showed.
 #pragma once
 
-namespace vqtest {
+namespace vq::testing {
 
 // 80x25 character and attribute pairs from B800:0000, as they lie in video memory.
 bool WriteScreenBin(const char* path);
@@ -13,4 +13,4 @@ inline constexpr const char* kShotSwitch = "C:\\VQCTL\\SHOTS.TXT";
 // Writes the screen to path when the switch is set.
 void SnapshotIfAsked(const char* path);
 
-}  // namespace vqtest
+}  // namespace vq::testing

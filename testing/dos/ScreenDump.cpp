@@ -13,7 +13,7 @@ constexpr uint32_t kPathBytes = 80;
 int main(int argc, char** argv) {
     const char* base = argc > 1 ? argv[1] : "SCREEN";
     char bin[kPathBytes], txt[kPathBytes];
-    if (!rt::StrCopy(bin, sizeof bin, base) || !rt::StrAppend(bin, sizeof bin, ".BIN")) return 2;
-    if (!rt::StrCopy(txt, sizeof txt, base) || !rt::StrAppend(txt, sizeof txt, ".TXT")) return 2;
-    return vqtest::WriteScreenBin(bin) && vqtest::WriteScreenText(txt) ? 0 : 1;
+    if (!vq::rt::StrCopy(bin, sizeof bin, base) || !vq::rt::StrAppend(bin, sizeof bin, ".BIN")) return 2;
+    if (!vq::rt::StrCopy(txt, sizeof txt, base) || !vq::rt::StrAppend(txt, sizeof txt, ".TXT")) return 2;
+    return vq::testing::WriteScreenBin(bin) && vq::testing::WriteScreenText(txt) ? 0 : 1;
 }

@@ -6,7 +6,7 @@
 
 #include "DosLogic.h"
 
-namespace vqdos {
+namespace vq::dos {
 namespace {
 
 TEST(WorkDirPath, IsTheStartingDirectoryWithVqPTempBelowIt) {
@@ -112,4 +112,4 @@ TEST(PowerOff, TargetsTheHighByteOfPm1ControlOnTheBridge) {
 }
 
 }  // namespace
-}  // namespace vqdos
+}  // namespace vq::dos

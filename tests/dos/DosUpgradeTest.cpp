@@ -12,7 +12,7 @@
 #include "DosboxRun.h"
 #include "testing/host/FlashImageGen.h"
 
-namespace vqtest {
+namespace vq::test {
 namespace {
 
 namespace fs = std::filesystem;
@@ -308,4 +308,4 @@ TEST_F(DosUpgrade, AToolThatDidNotRunToANormalEndFailsItsStep) {
 }
 
 }  // namespace
-}  // namespace vqtest
+}  // namespace vq::test

@@ -8,7 +8,7 @@
 #include <fstream>
 #include <iterator>
 
-namespace vqtest {
+namespace vq::test {
 
 namespace fs = std::filesystem;
 
@@ -81,4 +81,4 @@ fs::path FindNoCase(const fs::path& dir, const std::string& name) {
     return {};
 }
 
-}  // namespace vqtest
+}  // namespace vq::test

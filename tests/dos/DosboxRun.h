@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace vqtest {
+namespace vq::test {
 
 using Bytes = std::vector<uint8_t>;
 
@@ -45,4 +45,4 @@ void WriteBytes(const std::filesystem::path& path, const Bytes& data);
 // A name in dir, whatever the letter case DOS gave it; empty when absent.
 std::filesystem::path FindNoCase(const std::filesystem::path& dir, const std::string& name);
 
-}  // namespace vqtest
+}  // namespace vq::test

@@ -9,7 +9,9 @@
 
 #include "Inflate.h"
 
-namespace vqtest {
+namespace vq::test {
+
+using namespace vq::testing;
 namespace {
 
 using Bytes = std::vector<uint8_t>;
@@ -173,4 +175,4 @@ TEST(Inflate, StopsWhenTheOutputRefuses) {
 }
 
 }  // namespace
-}  // namespace vqtest
+}  // namespace vq::test

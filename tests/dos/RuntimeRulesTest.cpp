@@ -8,7 +8,7 @@
 #include "Str.h"
 #include "Time.h"
 
-namespace rt {
+namespace vq::rt {
 namespace {
 
 struct Block {
@@ -100,4 +100,4 @@ TEST(Clock, ElapsedTimeCrossesMidnight) {
 }
 
 }  // namespace
-}  // namespace rt
+}  // namespace vq::rt
