@@ -1,7 +1,6 @@
 // Worker 3: after a successful flash, removes the work directory and everything in it.
 #include "app/Vorquint_form.h"
 #include "app/WorkDir.h"
-#include "upgrade/ProcessInfo.h"
 #include "upgrade/WorkDirCleanup.h"
 #include "upgrade/WorkerThreads.h"
 
@@ -13,7 +12,7 @@ DWORD WINAPI CleanupThreadProc(LPVOID param) {
     stage.store(stCleaning);
 
     // A work directory gone missing means something else is at work: no shutdown then.
-    if (!vq::CleanWorkDirectory(Form1->FWorkDir, vq::ExeDirOf(vq::RunningExePath()))) {
+    if (!vq::CleanWorkDirectory(Form1->FWorkDir, vq::ExeDirOf(Form1->FExeName))) {
         SuspendThread(ShutdownThreadHandle);
         return 0;
     }

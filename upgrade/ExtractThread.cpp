@@ -1,9 +1,10 @@
 // Worker 1: unpacks the payload into the hidden work directory and decompresses it with gzip.
 #include "app/Vorquint_form.h"
+#include "app/WorkDir.h"
 #include "payload/ExtractPayload.h"
-#include "upgrade/ProcessInfo.h"
 #include "upgrade/RunHiddenProcess.h"
 #include "upgrade/UpgradeRules.h"
+#include "upgrade/WorkDirPrepare.h"
 #include "upgrade/WorkerThreads.h"
 
 DWORD WINAPI ExtractThreadProc(LPVOID param) {
@@ -11,13 +12,10 @@ DWORD WINAPI ExtractThreadProc(LPVOID param) {
     vq::KeepSystemAwake();
     stage.store(stExtracting);
     const std::string& workDir = Form1->FWorkDir;
+    const std::string& exePath = Form1->FExeName;
 
-    // Both may fail harmlessly, e.g. for a directory an earlier failed run left behind.
-    CreateDirectoryA(workDir.c_str(), nullptr);
-    SetFileAttributesA(workDir.c_str(), FILE_ATTRIBUTE_HIDDEN);
-
-    const std::string exePath = vq::RunningExePath();
-    if (vq::ExtractPayload(exePath.c_str(), workDir.c_str(), PayloadFileNames) &&
+    if (vq::PrepareWorkDirectory(workDir, vq::ExeDirOf(exePath)) &&
+        vq::ExtractPayload(exePath.c_str(), workDir.c_str(), PayloadFileNames) &&
         vq::RunHiddenProcess(workDir, vq::kGzipTool, vq::kGzipCommandLine) == 0) {
         stage.store(stExtractDone);
         return 1;
