@@ -1,6 +1,7 @@
 // Worker 4: after the clean-up, shows the last two stages and shuts the computer down.
 #include "app/Vorquint_form.h"
 #include "upgrade/ProcessInfo.h"
+#include "upgrade/SystemShutdown.h"
 #include "upgrade/UpgradeRules.h"
 #include "upgrade/WorkerThreads.h"
 
@@ -16,7 +17,6 @@ DWORD WINAPI ShutdownThreadProc(LPVOID param) {
     Sleep(vq::kShuttingDownDelayMs);
     stage.store(stShuttingDown);
     Sleep(vq::kShutdownDelayMs);
-    // By full path: a bare name would find a shutdown.exe lying beside the executable first.
-    WinExec(vq::ShutdownCommandLine(vq::SystemDir()).c_str(), SW_HIDE);
+    vq::RunShutdownCommand(vq::SystemDir());
     return 1;
 }
