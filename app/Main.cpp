@@ -3,7 +3,7 @@
 
 #include <exception>
 
-#include "app/DllSearch.h"
+#include "base/SystemCalls.h"
 #include "app/Vorquint_form.h"
 #include "ui/Application.h"
 

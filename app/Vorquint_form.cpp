@@ -2,6 +2,7 @@
 #include "app/Vorquint_form.h"
 
 #include "app/WorkDir.h"
+#include "base/SystemCalls.h"
 #include "ui/ControlIds.h"
 #include "upgrade/ProcessInfo.h"
 #include "upgrade/UpgradeRules.h"
@@ -33,14 +34,13 @@ constexpr bool kIs64BitProcess = true;
 constexpr bool kIs64BitProcess = false;
 #endif
 
-using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
-IsWow64ProcessFn IsWow64ProcessEntry = nullptr;
+// The entry point, once looked up.
+vq::IsWow64ProcessFn IsWow64ProcessEntry = nullptr;
 
 }  // namespace
 
 int IsWow64() {
-    IsWow64ProcessEntry = reinterpret_cast<IsWow64ProcessFn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32"), "IsWow64Process")));
+    IsWow64ProcessEntry = vq::LookUpIsWow64Process();
     if (!IsWow64ProcessEntry) return 0;
     BOOL wow64 = FALSE;
     IsWow64ProcessEntry(GetCurrentProcess(), &wow64);

@@ -1,4 +1,5 @@
-// vq::UniqueHandle: sole owner of one kernel handle, closed when the owner goes away.
+// Sole owners of the Win32 handles the program holds: a kernel handle, a directory search, a
+// device context and an object selected into one. Each gives its handle back when it goes away.
 #pragma once
 
 #include <windows.h>
@@ -49,6 +50,67 @@ public:
 
 private:
     HANDLE handle_ = nullptr;
+};
+
+// A FindFirstFileA search, ended with FindClose. Move-only; invalid when the search found nothing.
+class UniqueFind {
+public:
+    UniqueFind(const char* pattern, WIN32_FIND_DATAA& found)
+        : handle_(FindFirstFileA(pattern, &found)) {}
+    ~UniqueFind() {
+        if (Valid()) FindClose(handle_);
+    }
+
+    UniqueFind(const UniqueFind&) = delete;
+    UniqueFind& operator=(const UniqueFind&) = delete;
+    UniqueFind(UniqueFind&& other) noexcept : handle_(other.handle_) {
+        other.handle_ = INVALID_HANDLE_VALUE;
+    }
+    UniqueFind& operator=(UniqueFind&&) = delete;
+
+    bool Valid() const { return handle_ != INVALID_HANDLE_VALUE; }
+    bool Next(WIN32_FIND_DATAA& found) { return Valid() && FindNextFileA(handle_, &found) != 0; }
+
+private:
+    HANDLE handle_;
+};
+
+// A window's device context (the screen's for a null window), released with ReleaseDC.
+class WindowDC {
+public:
+    explicit WindowDC(HWND window) : window_(window), dc_(GetDC(window)) {}
+    ~WindowDC() {
+        if (dc_) ReleaseDC(window_, dc_);
+    }
+
+    WindowDC(const WindowDC&) = delete;
+    WindowDC& operator=(const WindowDC&) = delete;
+    WindowDC(WindowDC&& other) noexcept : window_(other.window_), dc_(other.dc_) { other.dc_ = nullptr; }
+    WindowDC& operator=(WindowDC&&) = delete;
+
+    HDC Get() const { return dc_; }
+
+private:
+    HWND window_;
+    HDC dc_;
+};
+
+// An object selected into a device context; the one it replaced goes back in when this goes.
+class SelectedObject {
+public:
+    SelectedObject(HDC dc, HGDIOBJ object) : dc_(dc), old_(SelectObject(dc, object)) {}
+    ~SelectedObject() {
+        if (old_ && old_ != HGDI_ERROR) SelectObject(dc_, old_);
+    }
+
+    SelectedObject(const SelectedObject&) = delete;
+    SelectedObject& operator=(const SelectedObject&) = delete;
+    SelectedObject(SelectedObject&& other) noexcept : dc_(other.dc_), old_(other.old_) { other.old_ = nullptr; }
+    SelectedObject& operator=(SelectedObject&&) = delete;
+
+private:
+    HDC dc_;
+    HGDIOBJ old_;
 };
 
 }  // namespace vq

@@ -8,7 +8,6 @@
 # stores entries 1 and 2 as they are and compresses the rest into gzip members. The result is
 # checked with "vqpack verify" before anything may use it. With STUB, the DOS program is first
 # placed in front of the linked program (vqpack stub), so the image (entry 0) has both faces.
-set(VQ_VQPACK ${VQ_HOST_DIR}/bin/vqpack CACHE FILEPATH "vqpack from the host tree")
 
 function(vq_assemble)
   cmake_parse_arguments(A "" "TARGET;OUTPUT;IMAGE;STUB" "ENTRIES;DEPENDS" ${ARGN})

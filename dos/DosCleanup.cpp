@@ -46,20 +46,19 @@ void DeleteListed(uint16_t seg, uint32_t count) {
 
 }  // namespace
 
-bool DosCleanup() {
-    const DosDirs& dirs = Dirs();
-    if (!dirs.formed || !DosFileExists(dirs.work)) return false;
-    rt::ChangeDir(dirs.work);
+bool DosCleanup(const DosDirs& dirs) {
+    // Every list and delete below is by bare name: only inside the work directory may they run.
+    if (!EnterWorkDir(dirs)) return false;
     uint32_t count = CountFiles();
     rt::ChangeDir(dirs.start);
     if (count > kMaxNames) count = kMaxNames;
 
     rt::DosBlock slots;
     if (count != 0 && !slots.Alloc(count * kNameSlotBytes)) return false;
-    rt::ChangeDir(dirs.work);
+    if (!EnterWorkDir(dirs)) return false;
     count = ListFiles(slots.Segment(), count);
     rt::ChangeDir(dirs.start);
-    rt::ChangeDir(dirs.work);
+    if (!EnterWorkDir(dirs)) return false;
     DeleteListed(slots.Segment(), count);
     rt::ChangeDir(dirs.start);
     rt::RemoveDir(dirs.work);

@@ -3,19 +3,18 @@
 #include "Files.h"
 
 namespace vqdos {
-namespace {
 
-DosDirs gDirs;
-
-}  // namespace
-
-DosDirs& Dirs() { return gDirs; }
-
-bool FormDirs() {
-    gDirs.formed = rt::GetCurrentDir(gDirs.start, sizeof gDirs.start) && FormWorkDirPath(gDirs.start, gDirs.work);
-    return gDirs.formed;
+bool FormDirs(DosDirs& dirs) {
+    return rt::GetCurrentDir(dirs.start, sizeof dirs.start) && FormWorkDirPath(dirs.start, dirs.work);
 }
 
 bool DosFileExists(const char* path) { return rt::PathExists(path); }
+
+bool DosDirExists(const char* path) {
+    uint16_t attrs;
+    return rt::GetAttributes(path, attrs) && (attrs & rt::kAttrDirectory) != 0;
+}
+
+bool EnterWorkDir(const DosDirs& dirs) { return DosDirExists(dirs.work) && rt::ChangeDir(dirs.work); }
 
 }  // namespace vqdos

@@ -1,54 +1,67 @@
 // The extraction step: unpack the container into the work directory and decompress with gzip.
 #include "DosSteps.h"
 #include "Files.h"
+#include "PayloadEntries.h"
 #include "Process.h"
 #include "Str.h"
 
 namespace vqdos {
 namespace {
 
-constexpr const char* kGzipProgram = "gzip.exe";
+constexpr const char* kGzipProgram = vq::kPayloadEntries[vq::kEntryDosGzip].DosName;
 constexpr const char* kGzipArgs[] = {"-df", "*.gz"};  // after the program name "gzip"
+constexpr const char* kGzipSuffix = ".gz";            // what gzip decompresses, and takes off
 constexpr uint16_t kMaxWaitPasses = 65535;
-constexpr const char* kEndOfList = "END_OF_LIST";
-constexpr const char* kNameList[] = {"VQExt_0", "VQExt_1", "VQExt_2", "VQExt_3", "VQExt_4",  "VQExt_5",
-                                     "VQExt_6", "VQExt_7", "VQExt_8", "VQExt_9", "VQExt_10", "VQExt_11",
-                                     kEndOfList};
 
-struct Rename {
-    const char* from;
-    const char* to;
-};
-constexpr Rename kBeforeGzip[] = {
-    {"VQExt_1", kGzipProgram}, {"VQExt_3", "VQExt_3.gz"}, {"VQExt_4", "VQExt_4.gz"}, {"VQExt_11", "VQExt_11.gz"}};
-
-}  // namespace
-
-bool DosExtract(const char* exePath) {
-    if (!FormDirs()) return false;
-    const DosDirs& dirs = Dirs();
-    // A directory left by an earlier run holds read-only files from it: clear it out so that
-    // every entry is written fresh.
-    if (DosFileExists(kWorkDirName)) DosCleanup();
-    if (!DosFileExists(kWorkDirName)) rt::MakeDir(kWorkDirName);
-    if (!DosExtractPayload(exePath, dirs.work)) return false;
-
-    rt::ChangeDir(dirs.work);
-    for (const Rename& r : kBeforeGzip) rt::RenameFile(r.from, r.to);
-    uint8_t status = 0;
-    if (!rt::RunProgram(kGzipProgram, kGzipArgs, 2, status) || status != 0) return false;
-    rt::RenameFile(kGzipProgram, "VQExt_1");
-    rt::ChangeDir(dirs.start);
-    DosWaitForFiles();
+// gzip under its own name, and every entry it is to decompress under the suffix it takes. An
+// entry that keeps its number alone is passed over by gzip, which still ends with 0, and would
+// reach the flash tool compressed: so the first name not taken fails the step.
+bool NameForGzip() {
+    char name[kEntryNameBytes];
+    FormEntryName(vq::kEntryDosGzip, name);
+    if (!rt::RenameFile(name, kGzipProgram)) return false;
+    for (uint32_t i = 0; i < vq::kPayloadEntryCount; ++i) {
+        if (!vq::kPayloadEntries[i].DosInflate) continue;
+        char gz[kEntryNameBytes + 3];
+        FormEntryName(i, name);
+        if (!rt::StrCopy(gz, sizeof gz, name) || !rt::StrAppend(gz, sizeof gz, kGzipSuffix) ||
+            !rt::RenameFile(name, gz))
+            return false;
+    }
     return true;
 }
 
-void DosWaitForFiles() {
-    const DosDirs& dirs = Dirs();
-    rt::ChangeDir(dirs.work);
+}  // namespace
+
+bool DosExtract(const char* exePath, const DosDirs& dirs) {
+    // A directory left by an earlier run holds read-only files from it: clear it out so that
+    // every entry is written fresh.
+    if (DosDirExists(kWorkDirName)) DosCleanup(dirs);
+    // A file under the work directory's name stays as it is, and nothing is written.
+    if (!DosDirExists(kWorkDirName) && !rt::MakeDir(kWorkDirName)) return false;
+    if (!DosExtractPayload(exePath, dirs.work)) return false;
+
+    if (!EnterWorkDir(dirs) || !NameForGzip()) return false;
+    rt::ChildEnd end{};
+    const bool started = rt::RunProgram(kGzipProgram, kGzipArgs, sizeof kGzipArgs / sizeof kGzipArgs[0], end);
+    if (!GzipSucceeded(started, end)) return false;
+    char name[kEntryNameBytes];
+    FormEntryName(vq::kEntryDosGzip, name);
+    rt::RenameFile(kGzipProgram, name);
+    rt::ChangeDir(dirs.start);
+    DosWaitForFiles(dirs);
+    return true;
+}
+
+void DosWaitForFiles(const DosDirs& dirs) {
+    if (!EnterWorkDir(dirs)) return;
     for (uint16_t pass = 0; pass < kMaxWaitPasses; ++pass) {
         bool all = true;
-        for (const char* const* name = kNameList; all && !rt::StrEqual(*name, kEndOfList); ++name) all = DosFileExists(*name);
+        for (uint32_t i = 0; all && i < vq::kPayloadEntryCount; ++i) {
+            char name[kEntryNameBytes];
+            FormEntryName(i, name);
+            all = DosFileExists(name);
+        }
         if (all) break;
     }
     rt::ChangeDir(dirs.start);

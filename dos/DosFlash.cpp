@@ -1,32 +1,42 @@
-// The flash step: run the flash tool through the command interpreter and judge it by ERROR.LOG.
+// The flash step: run the flash tool with its output in a file, and judge it by how it ended and
+// by ERROR.LOG.
 #include "DosSteps.h"
 #include "Files.h"
+#include "PayloadEntries.h"
 #include "Process.h"
 
 namespace vqdos {
 namespace {
 
 constexpr const char* kErrorLog = "ERROR.LOG";
-constexpr const char* kFlashCommand = "flash -f bios.bin > output";
+// "flash -f bios.bin > output", started directly: the interpreter's own status would not say
+// whether the tool was loaded at all or stopped before its end.
+constexpr const char* kFlashProgram = vq::kPayloadEntries[vq::kEntryDosFlash].DosName;
+constexpr const char* kFlashArgs[] = {"-f", "bios.bin"};
+constexpr const char* kFlashOutput = "output";
 
-struct Rename {
-    const char* numbered;
-    const char* named;
-};
-constexpr Rename kFlashFiles[] = {{"VQExt_3", "fparts.txt"}, {"VQExt_4", "flash.exe"}, {"VQExt_11", "Bios.bin"}};
+// True when the tool was started; how it ended is then in end.
+bool RunFlashTool(rt::ChildEnd& end) {
+    rt::DosFile output;
+    rt::StdoutRedirect redirect;
+    return output.Create(kFlashOutput, 0) && redirect.To(output.Handle()) &&
+           rt::RunProgram(kFlashProgram, kFlashArgs, sizeof kFlashArgs / sizeof kFlashArgs[0], end);
+}
 
 }  // namespace
 
-bool DosFlash() {
-    const DosDirs& dirs = Dirs();
-    rt::ChangeDir(dirs.work);
+bool DosFlash(const DosDirs& dirs) {
+    if (!EnterWorkDir(dirs)) return false;
     // A file that did not take its name leaves the tool running on whatever stands under that
     // name, or not at all, and no log either way: that is a failure, and the tool does not run.
-    constexpr uint32_t kFiles = sizeof kFlashFiles / sizeof kFlashFiles[0];
-    bool moved[kFiles];
+    // What gzip decompressed is what the tool reads, each under the name it knows.
+    bool moved[vq::kPayloadEntryCount] = {};
     bool placed = true;
-    for (uint32_t i = 0; i < kFiles; ++i) {
-        moved[i] = rt::RenameFile(kFlashFiles[i].numbered, kFlashFiles[i].named);
+    for (uint32_t i = 0; i < vq::kPayloadEntryCount; ++i) {
+        if (!vq::kPayloadEntries[i].DosInflate) continue;
+        char name[kEntryNameBytes];
+        FormEntryName(i, name);
+        moved[i] = rt::RenameFile(name, vq::kPayloadEntries[i].DosName);
         placed = placed && moved[i];
     }
     // Only a log written by this run may count.
@@ -34,12 +44,15 @@ bool DosFlash() {
         rt::SetAttributes(kErrorLog, 0);
         rt::DeleteFile(kErrorLog);
     }
-    uint8_t status = 0;  // the interpreter's, not the flash tool's: not examined
-    // An interpreter that cannot be started flashes nothing and writes no log: that is a failure.
-    const bool ran = placed && rt::RunCommandLine(kFlashCommand, status);
-    for (uint32_t i = 0; i < kFiles; ++i)
-        if (moved[i]) rt::RenameFile(kFlashFiles[i].named, kFlashFiles[i].numbered);
-    const bool ok = ran && !DosFileExists(kErrorLog);
+    rt::ChildEnd end{};
+    const bool started = placed && RunFlashTool(end);
+    for (uint32_t i = 0; i < vq::kPayloadEntryCount; ++i) {
+        if (!moved[i]) continue;
+        char name[kEntryNameBytes];
+        FormEntryName(i, name);
+        rt::RenameFile(vq::kPayloadEntries[i].DosName, name);
+    }
+    const bool ok = FlashSucceeded(started, end, DosFileExists(kErrorLog));
     rt::ChangeDir(dirs.start);
     return ok;
 }

@@ -5,24 +5,25 @@
 
 namespace vqdos {
 
-bool FormWorkDirPath(const char* startDir, char (&out)[kPathBytes]) {
-    const uint32_t n = rt::StrLen(startDir);
-    const bool endsWithSeparator = n > 0 && startDir[n - 1] == '\\';
-    return rt::StrCopy(out, kPathBytes, startDir) && (endsWithSeparator || rt::StrAppend(out, kPathBytes, "\\")) &&
-           rt::StrAppend(out, kPathBytes, kWorkDirName);
+bool JoinPath(const char* dir, const char* name, char (&out)[kPathBytes]) {
+    const uint32_t n = rt::StrLen(dir);
+    const bool endsWithSeparator = n > 0 && dir[n - 1] == '\\';
+    return rt::StrCopy(out, kPathBytes, dir) && (endsWithSeparator || rt::StrAppend(out, kPathBytes, "\\")) &&
+           rt::StrAppend(out, kPathBytes, name);
 }
 
-void FormEntryName(uint32_t i, char (&out)[17]) {
+bool FormWorkDirPath(const char* startDir, char (&out)[kPathBytes]) { return JoinPath(startDir, kWorkDirName, out); }
+
+void FormEntryName(uint32_t i, char (&out)[kEntryNameBytes]) {
     char digits[11];
     rt::StrCopy(out, sizeof out, kEntryNamePrefix);
     rt::StrAppend(out, sizeof out, rt::FormatUnsigned(i, digits));
 }
 
 bool FormEntryPath(const char* dir, uint32_t i, char (&out)[kPathBytes]) {
-    char name[17];
+    char name[kEntryNameBytes];
     FormEntryName(i, name);
-    return rt::StrCopy(out, kPathBytes, dir) && rt::StrAppend(out, kPathBytes, "\\") &&
-           rt::StrAppend(out, kPathBytes, name);
+    return JoinPath(dir, name, out);
 }
 
 bool IsYesAnswer(int ch) { return ch == 'y' || ch == 'Y'; }
@@ -33,9 +34,20 @@ uint16_t NextChunk(uint32_t remaining) {
     return uint16_t(remaining < kCopyChunkBytes ? remaining : kCopyChunkBytes);
 }
 
-PowerOffPlan PlanPowerOff(uint32_t pmBaseRegister) {
-    if (pmBaseRegister == kPciNoDevice) return PowerOffPlan{false, 0};
-    const uint16_t base = uint16_t((pmBaseRegister & ~1u) & 0xFFFF);
+bool GzipSucceeded(bool started, rt::ChildEnd end) {
+    return started && end.type == rt::kEndNormal && end.code == 0;
+}
+
+bool FlashSucceeded(bool started, rt::ChildEnd end, bool errorLogLeft) {
+    return started && end.type == rt::kEndNormal && !errorLogLeft;
+}
+
+PowerOffPlan PlanPowerOff(const LpcBridgeRegisters& lpc) {
+    // Another maker's device, or another kind of device, at this address keeps other registers
+    // at these ports; with no device at all every read is FFFFFFFFh.
+    if (uint16_t(lpc.id) != kIntelVendorId || uint16_t(lpc.classCode >> 16) != kIsaBridgeClass)
+        return PowerOffPlan{false, 0};
+    const uint16_t base = uint16_t((lpc.pmBase & ~1u) & 0xFFFF);
     if (base == 0) return PowerOffPlan{false, 0};
     return PowerOffPlan{true, uint16_t(base + kPm1ControlHighOffset)};
 }

@@ -1,9 +1,11 @@
-// The DOS program's pure decisions: path forming, the answer rule, screen positions, chunking and
-// the power-off plan. Portable, so they are tested natively as well as built for DOS.
+// The DOS program's pure decisions: path forming, the answer rule, screen positions, chunking,
+// judging the tools' runs and the power-off plan. Portable, so they are tested natively as well as
+// built for DOS.
 #pragma once
 
 #include <stdint.h>
 
+#include "Process.h"
 #include "base/Product.h"
 
 namespace vqdos {
@@ -13,10 +15,13 @@ using vq::kWorkDirName;
 inline constexpr const char* kEntryNamePrefix = "VQExt_";
 inline constexpr uint32_t kCopyChunkBytes = 49152;
 
+// dir + "\" (unless it already ends with one) + name; false if it does not fit.
+bool JoinPath(const char* dir, const char* name, char (&out)[kPathBytes]);
 // Starting directory + "\" (unless it ends with one) + "VqPTemp"; false if it does not fit.
 bool FormWorkDirPath(const char* startDir, char (&out)[kPathBytes]);
-// "VQExt_" + i in decimal (at most 17 bytes with the terminator).
-void FormEntryName(uint32_t i, char (&out)[17]);
+inline constexpr uint32_t kEntryNameBytes = 17;  // "VQExt_" and ten digits, terminator included
+// "VQExt_" + i in decimal.
+void FormEntryName(uint32_t i, char (&out)[kEntryNameBytes]);
 // dir + "\" + "VQExt_" + i; false if it does not fit.
 bool FormEntryPath(const char* dir, uint32_t i, char (&out)[kPathBytes]);
 
@@ -33,20 +38,35 @@ TextPos FailurePosition(TextPos status);
 // Size of the next chunk of an extent with `remaining` bytes left to copy.
 uint16_t NextChunk(uint32_t remaining);
 
-// Power-off through the chipset's ACPI block, decided from the LPC bridge's register 0x40.
+// A tool did its work only when it was started and ran to a normal end: one stopped by Ctrl-C or
+// a critical-error Abort, or left resident, may have done any part of it.
+bool GzipSucceeded(bool started, rt::ChildEnd end);
+// The flash tool's exit code is not examined: the tool reports a failure through ERROR.LOG.
+bool FlashSucceeded(bool started, rt::ChildEnd end, bool errorLogLeft);
+
+// Power-off through the chipset's ACPI block, decided from the LPC bridge's configuration space.
 inline constexpr uint16_t kPciConfigAddress = 0xCF8;
 inline constexpr uint16_t kPciConfigData = 0xCFC;
-inline constexpr uint32_t kLpcPmBaseRegister = 0x8000F840;  // bus 0, device 31, function 0, 0x40
-inline constexpr uint32_t kPciNoDevice = 0xFFFFFFFF;
+inline constexpr uint32_t kLpcBridgeConfig = 0x8000F800;    // enable, bus 0, device 31, function 0
+inline constexpr uint8_t kPciIdRegister = 0x00;             // vendor ID in bits 0..15
+inline constexpr uint8_t kPciClassRegister = 0x08;          // class code in bits 16..31
+inline constexpr uint8_t kLpcPmBaseRegister = 0x40;
+inline constexpr uint16_t kIntelVendorId = 0x8086;
+inline constexpr uint16_t kIsaBridgeClass = 0x0601;         // base class 06h bridge, subclass 01h ISA
 inline constexpr uint16_t kPm1ControlHighOffset = 5;        // bits 8..15 of PM1 control (base + 4)
 inline constexpr uint8_t kSleepTypeSoftOff = 0x1C;          // SLP_TYP = 7
 inline constexpr uint8_t kSleepEnable = 0x20;               // SLP_EN, bit 13 of the register
 inline constexpr uint16_t kPowerOffDelaySeconds = 7;
 
 struct PowerOffPlan {
-    bool write;         // false: no bridge or no base; touch no port
+    bool write;         // false: not the bridge we know, or no base; touch no port
     uint16_t pm1Port;   // the PM1 control byte that holds SLP_TYP and SLP_EN
 };
-PowerOffPlan PlanPowerOff(uint32_t pmBaseRegister);
+struct LpcBridgeRegisters {
+    uint32_t id;
+    uint32_t classCode;
+    uint32_t pmBase;
+};
+PowerOffPlan PlanPowerOff(const LpcBridgeRegisters& lpc);
 
 }  // namespace vqdos

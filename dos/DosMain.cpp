@@ -24,21 +24,26 @@ int main(int argc, char** argv) {
     const TextPos status{cursor.col, cursor.row};
 
     ShowStatus(status, kStatusExtracting);
-    if (!DosExtract(exePath)) {
+    DosDirs dirs;
+    if (!FormDirs(dirs)) {
         ShowFailure(status, kFailExtract);
-        DosCleanup();
+        return kExitDone;
+    }
+    if (!DosExtract(exePath, dirs)) {
+        ShowFailure(status, kFailExtract);
+        DosCleanup(dirs);
         return kExitDone;
     }
     ShowStatus(status, kStatusFlashing);
-    if (!DosFlash()) {
+    if (!DosFlash(dirs)) {
         ShowFailure(status, kFailUpgrade);
-        DosCleanup();
+        DosCleanup(dirs);
         return kExitDone;
     }
     ShowStatus(status, kStatusCleaning);
-    if (!DosCleanup()) {
+    if (!DosCleanup(dirs)) {
         ShowFailure(status, kFailCleanup);
-        DosCleanup();
+        DosCleanup(dirs);
         return kExitDone;
     }
     ShowStatus(status, kStatusShutdownNotice);

@@ -4,13 +4,21 @@
 #include "Time.h"
 
 namespace vqdos {
+namespace {
+
+uint32_t ReadLpcBridge(uint8_t reg) {
+    rt::Out32(kPciConfigAddress, kLpcBridgeConfig | reg);
+    return rt::In32(kPciConfigData);
+}
+
+}  // namespace
 
 void DosPowerOff() {
-    rt::Out32(kPciConfigAddress, kLpcPmBaseRegister);
-    const PowerOffPlan plan = PlanPowerOff(rt::In32(kPciConfigData));
+    const PowerOffPlan plan = PlanPowerOff(LpcBridgeRegisters{
+        ReadLpcBridge(kPciIdRegister), ReadLpcBridge(kPciClassRegister), ReadLpcBridge(kLpcPmBaseRegister)});
     // The user gets the same seconds to read the last status line whatever the hardware is.
     rt::WaitSeconds(kPowerOffDelaySeconds);
-    // Without the bridge, or with no base programmed, the ports would belong to something else.
+    // On any other device, or with no base programmed, the ports would belong to something else.
     if (!plan.write) return;
     rt::Out8(plan.pm1Port, uint8_t(rt::In8(plan.pm1Port) | kSleepTypeSoftOff));
     rt::Out8(plan.pm1Port, uint8_t(rt::In8(plan.pm1Port) | kSleepEnable));

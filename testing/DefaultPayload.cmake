@@ -7,23 +7,23 @@ file(MAKE_DIRECTORY ${VQ_PAYLOAD_INPUTS})
 
 # The DOS doubles come from the host tree; checked on every build, as the host tree may build later.
 add_custom_target(vq_dos_entries
-  COMMAND ${CMAKE_COMMAND} -DSRC=${VQ_HOST_DIR}/bin/dos/GZIP.EXE -DDST=${VQ_PAYLOAD_INPUTS}/GZip.exe
-          -DPLACEHOLDER=${VQ_HOST_DIR}/bin/vq-dos-placeholder -P ${CMAKE_CURRENT_SOURCE_DIR}/StageDosEntry.cmake
-  COMMAND ${CMAKE_COMMAND} -DSRC=${VQ_HOST_DIR}/bin/dos/FLASH.EXE -DDST=${VQ_PAYLOAD_INPUTS}/fpt.exe
-          -DPLACEHOLDER=${VQ_HOST_DIR}/bin/vq-dos-placeholder -P ${CMAKE_CURRENT_SOURCE_DIR}/StageDosEntry.cmake
+  COMMAND ${CMAKE_COMMAND} -DSRC=${VQ_HOST_DOS_GZIP} -DDST=${VQ_PAYLOAD_INPUTS}/GZip.exe
+          -DPLACEHOLDER=${VQ_HOST_DOS_PLACEHOLDER} -P ${CMAKE_CURRENT_SOURCE_DIR}/StageDosEntry.cmake
+  COMMAND ${CMAKE_COMMAND} -DSRC=${VQ_HOST_DOS_FLASH} -DDST=${VQ_PAYLOAD_INPUTS}/fpt.exe
+          -DPLACEHOLDER=${VQ_HOST_DOS_PLACEHOLDER} -P ${CMAKE_CURRENT_SOURCE_DIR}/StageDosEntry.cmake
   BYPRODUCTS ${VQ_PAYLOAD_INPUTS}/GZip.exe ${VQ_PAYLOAD_INPUTS}/fpt.exe
   VERBATIM)
 
 add_custom_command(OUTPUT ${VQ_PAYLOAD_INPUTS}/Bios.bin
-  COMMAND ${VQ_HOST_DIR}/bin/vq-make-image ${VQ_PAYLOAD_INPUTS}/Bios.bin
-  DEPENDS ${VQ_HOST_DIR}/bin/vq-make-image
+  COMMAND ${VQ_HOST_MAKE_IMAGE} ${VQ_PAYLOAD_INPUTS}/Bios.bin
+  DEPENDS ${VQ_HOST_MAKE_IMAGE}
   COMMENT "Generating the test flash image"
   VERBATIM)
 
 vq_assemble(TARGET Vorquint
   OUTPUT ${CMAKE_BINARY_DIR}/bin/Vorquint.exe
   IMAGE $<TARGET_FILE:Vorquint_linked>
-  STUB ${VQ_HOST_DIR}/bin/VQDOS.EXE
+  STUB ${VQ_HOST_DOS_PROGRAM}
   ENTRIES
     ${VQ_PAYLOAD_INPUTS}/GZip.exe
     $<TARGET_FILE:double_gzipw>

@@ -3,7 +3,7 @@
 #include <uxtheme.h>
 #include <vsstyle.h>
 
-#include "base/SystemLibrary.h"
+#include "base/SystemCalls.h"
 #include "ui/ButtonLayout.h"
 #include "ui/Controls.h"
 
@@ -27,9 +27,9 @@ const ThemeCalls& Theme() {
     static const ThemeCalls calls = [] {
         const HMODULE lib = LoadSystemLibrary(kThemeLibrary);
         ThemeCalls c;
-        c.Open = SystemProc<decltype(&OpenThemeData)>(lib, "OpenThemeData");
-        c.Draw = SystemProc<decltype(&DrawThemeBackground)>(lib, "DrawThemeBackground");
-        c.Close = SystemProc<decltype(&CloseThemeData)>(lib, "CloseThemeData");
+        c.Open = LookUp<decltype(&OpenThemeData)>(lib, "OpenThemeData");
+        c.Draw = LookUp<decltype(&DrawThemeBackground)>(lib, "DrawThemeBackground");
+        c.Close = LookUp<decltype(&CloseThemeData)>(lib, "CloseThemeData");
         return c;
     }();
     return calls;

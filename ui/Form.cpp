@@ -1,6 +1,7 @@
 // The top-level window: frame, scaling to the screen, focus, events, and the message pump.
 #include <windows.h>
 
+#include "base/WinHandle.h"
 #include "ui/Controls.h"
 
 namespace vq::ui {
@@ -13,20 +14,16 @@ constexpr DWORD kFormExStyle = WS_EX_CONTROLPARENT | WS_EX_WINDOWEDGE;
 
 // One line of `font`'s text on the screen, in pixels.
 int LineHeightOf(HFONT font) {
-    HDC dc = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, font);
+    const WindowDC screen(nullptr);
+    const SelectedObject selected(screen.Get(), font);
     TEXTMETRICA tm{};
-    GetTextMetricsA(dc, &tm);
-    SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
+    GetTextMetricsA(screen.Get(), &tm);
     return tm.tmHeight;
 }
 
 int ScreenDpi() {
-    HDC dc = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
-    ReleaseDC(nullptr, dc);
-    return dpi;
+    const WindowDC screen(nullptr);
+    return GetDeviceCaps(screen.Get(), LOGPIXELSY);
 }
 
 }  // namespace

@@ -26,9 +26,10 @@ bool CreateProtectedDirectory(const std::string& path) {
 
 }  // namespace
 
-bool PrepareWorkDirectory(const std::string& workDir, const std::string& exeDir) {
+bool PrepareWorkDirectory(const std::string& workDir) {
     // A bare name would put the work directory wherever the current directory happens to be.
-    if (workDir.find('\\') == std::string::npos) {
+    const size_t slash = workDir.rfind('\\');
+    if (slash == std::string::npos) {
         return false;
     }
     switch (KindOf(workDir)) {
@@ -38,7 +39,7 @@ bool PrepareWorkDirectory(const std::string& workDir, const std::string& exeDir)
             // Whatever lies in it would sit beside the tools while they run elevated: a DLL under
             // a name the flash tool loads from its own folder would run with them. Removed rather
             // than only emptied, so the new directory is ours, with our access list.
-            CleanWorkDirectory(workDir, exeDir);
+            CleanWorkDirectory(workDir, workDir.substr(0, slash + 1));
             if (KindOf(workDir) != PathKind::Missing) {
                 return false;
             }

@@ -15,9 +15,9 @@ inline constexpr const char* kWorkDirSecurity =
 
 // Leaves workDir as a new, empty, hidden directory made by this call with kWorkDirSecurity.
 // A real directory already there (left by an earlier failed run, or made by someone else) is
-// emptied and removed first, the current directory moving to exeDir as for the clean-up. False,
+// emptied and removed first, the current directory moving to the folder that holds it. False,
 // deleting nothing, when a link, a junction or a file has the name, and false when the old
 // directory cannot be emptied, the new one cannot be made, or workDir is no full path.
-bool PrepareWorkDirectory(const std::string& workDir, const std::string& exeDir);
+bool PrepareWorkDirectory(const std::string& workDir);
 
 }  // namespace vq

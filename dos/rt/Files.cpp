@@ -146,6 +146,21 @@ bool CloseFile(uint16_t handle) {
     return DosCall(0x3E, r);
 }
 
+bool DuplicateHandle(uint16_t handle, uint16_t& copy) {
+    Regs r = NewRegs();
+    r.ebx = handle;
+    if (!DosCall(0x45, r)) return false;
+    copy = uint16_t(r.eax);
+    return true;
+}
+
+bool ForceDuplicateHandle(uint16_t handle, uint16_t target) {
+    Regs r = NewRegs();
+    r.ebx = handle;
+    r.ecx = target;
+    return DosCall(0x46, r);
+}
+
 bool ReadExact(uint16_t handle, void* buf, uint16_t len) {
     uint16_t got;
     return ReadFile(handle, buf, len, got) && got == len;

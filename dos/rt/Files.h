@@ -54,6 +54,11 @@ bool ReadFar(uint16_t handle, uint16_t seg, uint16_t off, uint16_t len, uint16_t
 bool WriteFar(uint16_t handle, uint16_t seg, uint16_t off, uint16_t len, uint16_t& written);
 bool CloseFile(uint16_t handle);
 
+// A second handle for the open file (45h); and target made another handle for it (46h), closing
+// what target referred to before.
+bool DuplicateHandle(uint16_t handle, uint16_t& copy);
+bool ForceDuplicateHandle(uint16_t handle, uint16_t target);
+
 // Exact-length helpers: false also on a short read or write.
 bool ReadExact(uint16_t handle, void* buf, uint16_t len);
 bool WriteExact(uint16_t handle, const void* buf, uint16_t len);
@@ -85,6 +90,33 @@ public:
 private:
     uint16_t handle_ = 0;
     bool open_ = false;
+};
+
+inline constexpr uint16_t kStdoutHandle = 1;
+
+// While it lives, standard output goes to another open file: for this program and for every child
+// it starts, since a child inherits the handle table.
+class StdoutRedirect {
+public:
+    StdoutRedirect() = default;
+    StdoutRedirect(const StdoutRedirect&) = delete;
+    StdoutRedirect& operator=(const StdoutRedirect&) = delete;
+    ~StdoutRedirect() { Restore(); }
+
+    bool To(uint16_t handle) {
+        return Restore() && DuplicateHandle(kStdoutHandle, saved_) && (held_ = true) &&
+               ForceDuplicateHandle(handle, kStdoutHandle);
+    }
+    bool Restore() {
+        if (!held_) return true;
+        held_ = false;
+        const bool back = ForceDuplicateHandle(saved_, kStdoutHandle);
+        return CloseFile(saved_) && back;
+    }
+
+private:
+    uint16_t saved_ = 0;
+    bool held_ = false;
 };
 
 }  // namespace rt

@@ -15,7 +15,6 @@ namespace {
 constexpr uint16_t kPspEnvSegment = 0x2C;
 constexpr uint16_t kMcbParagraphs = 3;  // in the memory control block one paragraph below a block
 constexpr uint32_t kMaxEnvBytes = 32768;
-constexpr uint32_t kPathBytes = 80;
 
 struct __attribute__((packed)) ExecParams {
     uint16_t envSeg;  // 0: the child inherits ours
@@ -56,7 +55,7 @@ bool GetProgramPath(char* out, uint32_t cap) {
     return EnvBlock(env, size) && FindProgramPath(env, size, out, cap);
 }
 
-bool RunProgram(const char* path, const char* const* args, uint32_t count, uint8_t& exitCode) {
+bool RunProgram(const char* path, const char* const* args, uint32_t count, ChildEnd& end) {
     uint8_t tail[kTailBytes];
     if (!BuildCommandTail(args, count, tail)) return false;
     const uint16_t ds = DataSegment();
@@ -69,15 +68,8 @@ bool RunProgram(const char* path, const char* const* args, uint32_t count, uint8
     if (!DosCall(0x4B, r)) return false;
     r = NewRegs();
     DosCall(0x4D, r);
-    exitCode = uint8_t(r.eax);
+    end = ChildEnd{uint8_t(r.eax >> 8), uint8_t(r.eax)};
     return true;
-}
-
-bool RunCommandLine(const char* commandLine, uint8_t& exitCode) {
-    char comspec[kPathBytes];
-    if (!GetEnv("COMSPEC", comspec, sizeof comspec)) return false;
-    const char* args[] = {"/C", commandLine};
-    return RunProgram(comspec, args, 2, exitCode);
 }
 
 }  // namespace rt

@@ -5,13 +5,19 @@
 
 namespace rt {
 
-// Runs the program at path with the arguments args[0..count) (argv[1..], not the program name)
-// and waits for it. True when it ran; its exit status is then in exitCode.
-bool RunProgram(const char* path, const char* const* args, uint32_t count, uint8_t& exitCode);
+// How a child program ended, as INT 21h 4Dh reports it.
+struct ChildEnd {
+    uint8_t type;  // kEndNormal, or how DOS stopped it
+    uint8_t code;  // the exit code it gave
+};
+inline constexpr uint8_t kEndNormal = 0;
+inline constexpr uint8_t kEndCtrlC = 1;
+inline constexpr uint8_t kEndCriticalError = 2;  // the user chose Abort
+inline constexpr uint8_t kEndResident = 3;       // terminate and stay resident
 
-// Runs commandLine through the interpreter named by COMSPEC, as "/C" followed by the line.
-// True when the interpreter ran (its status is not the command's).
-bool RunCommandLine(const char* commandLine, uint8_t& exitCode);
+// Runs the program at path with the arguments args[0..count) (argv[1..], not the program name)
+// and waits for it. True when it was started; how it ended is then in end.
+bool RunProgram(const char* path, const char* const* args, uint32_t count, ChildEnd& end);
 
 uint16_t PspSegment();
 // The environment variable's value; false when it is absent or does not fit.

@@ -14,6 +14,8 @@ inline constexpr const char* kStdinSwitch = "C:\\VQCTL\\GZSTDIN.TXT";     // gzi
 inline constexpr const char* kStdinRecord = "C:\\GZSTDIN.BIN";             // what it read there
 inline constexpr const char* kDirtyEspSwitch = "C:\\VQCTL\\GZESP.TXT";     // gzip double ends with ESP >= 64 KiB
 inline constexpr const char* kStaleImageSwitch = "C:\\VQCTL\\GZBIOS.TXT";  // gzip double leaves a BIOS.BIN
+inline constexpr const char* kGzipResidentSwitch = "C:\\VQCTL\\GZTSR.TXT";  // gzip double stays resident
+inline constexpr const char* kFlashResidentSwitch = "C:\\VQCTL\\FLASHTSR.TXT";  // flash double stays resident
 inline constexpr const char* kErrorLog = "ERROR.LOG";
 
 }  // namespace vqtest

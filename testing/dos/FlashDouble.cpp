@@ -5,6 +5,7 @@
 #include "DosOut.h"
 #include "Files.h"
 #include "Memory.h"
+#include "Resident.h"
 #include "ScreenCapture.h"
 #include "Str.h"
 
@@ -94,6 +95,7 @@ int main(int argc, char** argv) {
     const char* why = "";
     if (Flash(argc, argv, why)) {
         vqtest::Say(vqtest::kStdout, "Flash double: 4194304 bytes written and verified");
+        vqtest::EndResidentIfAsked(vqtest::kFlashResidentSwitch, 0);
         return 0;
     }
     vqtest::Say(vqtest::kStdout, "Flash double: error: ", why);

@@ -6,6 +6,7 @@
 #include "Files.h"
 #include "Inflate.h"
 #include "Memory.h"
+#include "Resident.h"
 #include "ScreenCapture.h"
 #include "Str.h"
 
@@ -165,5 +166,6 @@ int main(int argc, char** argv) {
     }
     if (ok && rt::PathExists(vqtest::kStaleImageSwitch)) ok = LeaveStaleImage(window.Segment());
     if (rt::PathExists(vqtest::kDirtyEspSwitch)) ExitWithDirtyEsp(ok ? 0 : 1);
+    vqtest::EndResidentIfAsked(vqtest::kGzipResidentSwitch, ok ? 0 : 1);
     return ok ? 0 : 1;
 }

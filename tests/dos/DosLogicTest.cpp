@@ -1,4 +1,5 @@
-// The DOS program's pure decisions: paths, the answer rule, positions, chunking, the power-off plan.
+// The DOS program's pure decisions: paths, the answer rule, positions, chunking, judging the tools,
+// the power-off plan.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -72,18 +73,41 @@ TEST(Copy, ChunksOfAtMost49152BytesCoverTheExtentExactly) {
     EXPECT_EQ(chunks, 86u);  // 85 whole chunks and a last one of 16401 bytes
 }
 
-TEST(PowerOff, WritesNothingWithoutTheBridgeOrItsBase) {
-    EXPECT_FALSE(PlanPowerOff(0xFFFFFFFF).write);  // no device answers on the bus
-    EXPECT_FALSE(PlanPowerOff(0x00000000).write);
-    EXPECT_FALSE(PlanPowerOff(0x00000001).write);  // only the I/O-space indicator bit
-    EXPECT_FALSE(PlanPowerOff(0x12340001).write);  // bits above 15 are no part of a port base
+TEST(ToolRun, OnlyANormalEndCounts) {
+    // Ctrl-C and a critical-error Abort cannot be raised under DOSBox: their decision is tested here.
+    for (uint8_t type : {rt::kEndCtrlC, rt::kEndCriticalError, rt::kEndResident}) {
+        EXPECT_FALSE(GzipSucceeded(true, rt::ChildEnd{type, 0})) << int(type);
+        EXPECT_FALSE(FlashSucceeded(true, rt::ChildEnd{type, 0}, false)) << int(type);
+    }
+    EXPECT_FALSE(GzipSucceeded(false, rt::ChildEnd{rt::kEndNormal, 0}));  // never started
+    EXPECT_FALSE(FlashSucceeded(false, rt::ChildEnd{rt::kEndNormal, 0}, false));
+    EXPECT_TRUE(GzipSucceeded(true, rt::ChildEnd{rt::kEndNormal, 0}));
+    EXPECT_FALSE(GzipSucceeded(true, rt::ChildEnd{rt::kEndNormal, 1}));
 }
 
-TEST(PowerOff, TargetsTheHighByteOfPm1Control) {
-    const PowerOffPlan p = PlanPowerOff(0x00000401);
+TEST(ToolRun, TheFlashToolIsJudgedByItsLogNotItsExitCode) {
+    EXPECT_TRUE(FlashSucceeded(true, rt::ChildEnd{rt::kEndNormal, 0}, false));
+    EXPECT_TRUE(FlashSucceeded(true, rt::ChildEnd{rt::kEndNormal, 3}, false));
+    EXPECT_FALSE(FlashSucceeded(true, rt::ChildEnd{rt::kEndNormal, 0}, true));
+}
+
+constexpr uint32_t kIntelLpcId = 0x1C448086;      // vendor 8086h in the low word
+constexpr uint32_t kIsaBridgeClassRev = 0x06010005;  // class 0601h, revision 05h
+
+TEST(PowerOff, WritesNothingUnlessTheDeviceIsTheBridgeWithABase) {
+    EXPECT_FALSE(PlanPowerOff({0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF}).write);  // no device answers on the bus
+    EXPECT_FALSE(PlanPowerOff({0x780E1022, kIsaBridgeClassRev, 0x00000401}).write);  // another vendor's bridge
+    EXPECT_FALSE(PlanPowerOff({kIntelLpcId, 0x06040000, 0x00000401}).write);         // a PCI-to-PCI bridge
+    EXPECT_FALSE(PlanPowerOff({kIntelLpcId, kIsaBridgeClassRev, 0x00000000}).write);
+    EXPECT_FALSE(PlanPowerOff({kIntelLpcId, kIsaBridgeClassRev, 0x00000001}).write);  // only the I/O-space bit
+    EXPECT_FALSE(PlanPowerOff({kIntelLpcId, kIsaBridgeClassRev, 0x12340001}).write);  // bits above 15 are no base
+}
+
+TEST(PowerOff, TargetsTheHighByteOfPm1ControlOnTheBridge) {
+    const PowerOffPlan p = PlanPowerOff({kIntelLpcId, kIsaBridgeClassRev, 0x00000401});
     ASSERT_TRUE(p.write);
     EXPECT_EQ(p.pm1Port, 0x405);
-    EXPECT_EQ(PlanPowerOff(0x0000FF80).pm1Port, 0xFF85);
+    EXPECT_EQ(PlanPowerOff({kIntelLpcId, kIsaBridgeClassRev, 0x0000FF80}).pm1Port, 0xFF85);
     EXPECT_EQ(kSleepTypeSoftOff | kSleepEnable, 0x3C);
 }
 

@@ -6,6 +6,7 @@
 #include <zlib.h>
 
 #include <chrono>
+#include <map>
 #include <string>
 
 #include "DosboxRun.h"
@@ -43,6 +44,9 @@ protected:
         if (container_.empty()) GTEST_SKIP() << "no container: vqpack build did not run";
         drive_ = fs::temp_directory_path() / ("vq-dosbox-" + std::to_string(getpid()) + "-" +
                                               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        ResetDrive();
+    }
+    void ResetDrive() {
         fs::remove_all(drive_);
         fs::create_directories(drive_ / "WORK");
         fs::create_directories(drive_ / "VQCTL");
@@ -51,17 +55,24 @@ protected:
         if (!HasFailure()) fs::remove_all(drive_);
     }
 
-    // The program with a container: entry 11 from `bios`, or a gzip member stored as it is.
-    static Bytes Build(const std::string& rawBios) {
+    // The program with a container: entry 11 from `bios`, or a gzip member stored as it is, and
+    // the given DOS flash tool.
+    static Bytes Build(const std::string& rawBios, const std::string& flashTool = VQ_DOS_DOUBLES "/FLASH.EXE") {
         const fs::path out = inputs_ / "VQTEST.EXE";
         std::string cmd = "'" VQ_VQPACK "' build --image '" VQ_DOS_PROGRAM "' --out '" + out.string() + "'";
         if (!rawBios.empty()) cmd += " --raw 11";
-        cmd += " '" VQ_DOS_DOUBLES "/GZIP.EXE' '" + (inputs_ / "entry2").string() + "' '" VQ_FPARTS "' '" VQ_DOS_DOUBLES
-               "/FLASH.EXE'";
+        cmd += " '" VQ_DOS_DOUBLES "/GZIP.EXE' '" + (inputs_ / "entry2").string() + "' '" VQ_FPARTS "' '" + flashTool + "'";
         for (int i = 5; i <= 10; ++i) cmd += " '" + (inputs_ / ("entry" + std::to_string(i))).string() + "'";
         cmd += " '" + (rawBios.empty() ? (inputs_ / "bios.bin").string() : rawBios) + "' >/dev/null";
         if (system(cmd.c_str()) != 0) return {};
         return ReadBytes(out);
+    }
+
+    // Every file of a folder, by name, with its bytes.
+    static std::map<std::string, Bytes> Files(const fs::path& dir) {
+        std::map<std::string, Bytes> files;
+        for (const auto& e : fs::directory_iterator(dir)) files[e.path().filename().string()] = ReadBytes(e.path());
+        return files;
     }
 
     DosRunResult Run(const Bytes& program, const std::string& answer) {
@@ -239,6 +250,61 @@ TEST_F(DosUpgrade, ALeftoverWorkDirectoryIsReplacedByFreshFiles) {
     EXPECT_EQ(r.exitCode, 1) << r.screen.Dump();
     EXPECT_TRUE(Flashed() == image_) << "the flash tool did not get the container's image";
     EXPECT_FALSE(WorkDirLeft());
+}
+
+TEST_F(DosUpgrade, AFileInTheWorkDirectorysPlaceLeavesTheStartingDirectoryAlone) {
+    const fs::path start = drive_ / "WORK";
+    WriteBytes(start / "VQPTEMP", Bytes{'m', 'i', 'n', 'e'});
+    WriteBytes(start / "NOTES.TXT", Bytes(3000, 'n'));
+    WriteBytes(start / "VQTEST.EXE", container_);  // the program beside its user's files
+    chmod((start / "NOTES.TXT").c_str(), 0444);
+    const std::map<std::string, Bytes> before = Files(start);
+    Switch("SHOTS.TXT");  // a tool that runs leaves its screen behind
+    const DosRunResult r = Run(container_, "y\r\n");
+    ExpectFailure(r, "Extracting files ...", kFailExtract);
+    EXPECT_TRUE(Files(start) == before) << "the starting directory changed";
+    EXPECT_FALSE(fs::exists(drive_ / "GZSHOT.BIN")) << "gzip ran";
+    EXPECT_FALSE(fs::exists(drive_ / "FLSHOT.BIN")) << "the flash tool ran";
+}
+
+TEST_F(DosUpgrade, AnEntryThatCannotTakeItsGzipNameFailsTheExtraction) {
+    // Left behind where the compressed image is to be renamed: a directory, which neither the
+    // clean-up nor gzip touches, and which DOS will not rename a file onto.
+    fs::create_directories(drive_ / "WORK" / "VQPTEMP" / "VQEXT_11.GZ");
+    const DosRunResult r = Run(container_, "y\r\n");
+    ExpectFailure(r, "Extracting files ...", kFailExtract);
+    EXPECT_FALSE(fs::exists(drive_ / "FLASHDIR.TXT")) << "the flash tool ran on the compressed image";
+}
+
+TEST_F(DosUpgrade, AToolThatDidNotRunToANormalEndFailsItsStep) {
+    // A flash tool DOS cannot load: its header asks for more memory than there is.
+    Bytes tool = ReadBytes(VQ_DOS_DOUBLES "/FLASH.EXE");
+    ASSERT_GT(tool.size(), 0x0Cu);
+    tool[0x0A] = tool[0x0B] = 0xFF;  // minimum allocation, in paragraphs
+    WriteBytes(inputs_ / "HUNGRY.EXE", tool);
+    const Bytes unloadable = Build("", (inputs_ / "HUNGRY.EXE").string());
+    ASSERT_FALSE(unloadable.empty());
+    {
+        SCOPED_TRACE("flash tool that cannot be loaded");
+        const DosRunResult r = Run(unloadable, "y\r\n");
+        ExpectFailure(r, "Flashing BIOS ...", kFailUpgrade);
+        EXPECT_TRUE(Flashed().empty());
+    }
+    {
+        SCOPED_TRACE("flash tool that stays resident after flashing, with exit code 0 and no log");
+        ResetDrive();
+        Switch("FLASHTSR.TXT");
+        const DosRunResult r = Run(container_, "y\r\n");
+        ExpectFailure(r, "Flashing BIOS ...", kFailUpgrade);
+    }
+    {
+        SCOPED_TRACE("gzip that stays resident after decompressing, with exit code 0");
+        ResetDrive();
+        Switch("GZTSR.TXT");
+        const DosRunResult r = Run(container_, "y\r\n");
+        ExpectFailure(r, "Extracting files ...", kFailExtract);
+        EXPECT_TRUE(Flashed().empty());
+    }
 }
 
 }  // namespace

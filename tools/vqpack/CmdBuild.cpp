@@ -1,6 +1,6 @@
 // vqpack build: appends a payload container made from files to an executable image.
+#include <ctype.h>
 #include <stdio.h>
-#include <string.h>
 
 #include <filesystem>
 #include <string>
@@ -8,6 +8,7 @@
 
 #include "payload/PayloadFormat.h"
 #include "payload/PayloadEntries.h"
+#include "tools/vqpack/CommandLine.h"
 #include "tools/vqpack/Commands.h"
 #include "tools/vqpack/ContainerWriter.h"
 #include "tools/vqpack/FileIo.h"
@@ -25,6 +26,7 @@ constexpr const char* kBuildUsage =
     "    PATH              the entry is made from the file PATH\n"
     "    PATH:NAME         ... and NAME is the file name stored in its gzip header\n"
     "    PATH:NAME:TIME    ... and TIME its modification time (PATH::TIME keeps the name)\n"
+    "  A drive's colon (C:\\dir\\GZip.exe) is part of PATH.\n"
     "  Entries whose payload name ends in \".gz\" (3 to 11) are compressed with zlib at level 9\n"
     "  into one gzip member with FNAME = NAME (default: PATH's file name), MTIME = TIME\n"
     "  (default: --mtime, else 2012-01-01T00:00:00Z), XFL 2 and OS 11. Other entries are\n"
@@ -50,14 +52,15 @@ struct EntrySpec {
     bool Raw = false;
 };
 
-bool EndsWithGz(const char* name) {
-    const size_t n = strlen(name);
-    return n >= 3 && strcmp(name + n - 3, ".gz") == 0;
+// A Windows path that starts with a drive ("C:\dir\GZip.exe") keeps that colon.
+bool StartsWithDrive(const std::string& arg) {
+    return arg.size() >= 3 && isalpha(static_cast<unsigned char>(arg[0])) && arg[1] == ':' &&
+           (arg[2] == '\\' || arg[2] == '/');
 }
 
 EntrySpec ParseEntry(const std::string& arg) {
     EntrySpec e;
-    const size_t c1 = arg.find(':');
+    const size_t c1 = arg.find(':', StartsWithDrive(arg) ? 2 : 0);
     e.Path = arg.substr(0, c1);
     if (c1 == std::string::npos) return e;
     const size_t c2 = arg.find(':', c1 + 1);
@@ -87,7 +90,7 @@ bool ParseEntryNumber(const std::string& s, uint32_t& n) {
 bool PackEntry(uint32_t i, const EntrySpec& entry, uint32_t defaultMtime, Bytes& out, std::string& err) {
     Bytes data;
     if (!ReadWholeFile(entry.Path, data, err)) return false;
-    if (entry.Raw || !EndsWithGz(kPayloadFileNames[i])) {
+    if (entry.Raw || !kPayloadEntries[i].Gzip) {
         out = std::move(data);
         return true;
     }
@@ -153,10 +156,10 @@ int RunBuildCommand(int argc, char** argv) {
     }
     for (size_t k = 0; k < entries.size(); ++k) {
         const EntrySpec& e = entries[k];
-        const char* name = kPayloadFileNames[k + 1];
+        const TPayloadEntryInfo& info = kPayloadEntries[k + 1];
         if (e.Path.empty()) return UsageError(kBuildUsage, "entry " + std::to_string(k + 1) + " has no PATH");
-        if ((!e.StoredName.empty() || e.HasTime) && (e.Raw || !EndsWithGz(name)))
-            return UsageError(kBuildUsage, "entry " + std::to_string(k + 1) + " (" + name +
+        if ((!e.StoredName.empty() || e.HasTime) && (e.Raw || !info.Gzip))
+            return UsageError(kBuildUsage, "entry " + std::to_string(k + 1) + " (" + info.WinName +
                                                ") is stored byte for byte; NAME and TIME do not apply");
         uint32_t t = 0;
         if (e.HasTime && !ParseMtime(e.Time, t))

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "payload/PayloadEntries.h"
+#include "tools/vqpack/CommandLine.h"
 #include "tools/vqpack/Commands.h"
 #include "tools/vqpack/ContainerView.h"
 #include "tools/vqpack/FileIo.h"

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "payload/PayloadEntries.h"
+#include "tools/vqpack/CommandLine.h"
 #include "tools/vqpack/Commands.h"
 #include "tools/vqpack/ContainerView.h"
 #include "tools/vqpack/GzipMember.h"
@@ -39,8 +40,11 @@ GzipSummary Summarise(const uint8_t* data, size_t size) {
 
 const char* EntryName(uint32_t i) { return i < kPayloadEntryCount ? kPayloadFileNames[i] : kUnnamed; }
 
-std::string JsonString(const std::string& s) {
-    std::string out = "\"";
+// Names inside the members are 8-bit text from whoever made them: both outputs show them with
+// quotes, backslashes, control characters and bytes above 0x7E escaped as JSON escapes them, so
+// nothing in a name reaches the terminal raw.
+std::string EscapeText(const std::string& s) {
+    std::string out;
     for (unsigned char c : s) {
         if (c == '"' || c == '\\') {
             out += '\\';
@@ -54,7 +58,14 @@ std::string JsonString(const std::string& s) {
             out += char(c);
         }
     }
-    return out + "\"";
+    return out;
+}
+
+std::string JsonString(const std::string& s) {
+    std::string out = "\"";
+    out += EscapeText(s);
+    out += '"';
+    return out;
 }
 
 void PrintJson(const std::string& path, const Bytes& file, const ContainerView& v) {
@@ -90,7 +101,7 @@ void PrintTable(const std::string& path, const Bytes& file, const ContainerView&
         printf("%3u  %-18s %10u %10u", i, EntryName(i), e.Offset, e.Length);
         const GzipSummary g = i ? Summarise(file.data() + e.Offset, e.Length) : GzipSummary{};
         if (g.Present)
-            printf("  %-15s %-20s %08x %10u", g.Header.HasName ? g.Header.Name.c_str() : "-",
+            printf("  %-15s %-20s %08x %10u", g.Header.HasName ? EscapeText(g.Header.Name).c_str() : "-",
                    FormatUtcTime(g.Header.Mtime).c_str(), g.Crc32, g.Isize);
         printf("\n");
     }

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "tools/vqpack/CommandLine.h"
 #include "tools/vqpack/Commands.h"
 #include "tools/vqpack/FileIo.h"
 #include "tools/vqpack/Verify.h"

@@ -2,8 +2,8 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "tools/vqpack/CommandLine.h"
 #include "tools/vqpack/Commands.h"
-#include "tools/vqpack/Stub.h"
 
 namespace {
 
@@ -21,17 +21,6 @@ constexpr const char* kUsage =
 
 }  // namespace
 
-namespace vq {
-
-bool IsHelp(const char* arg) { return strcmp(arg, "--help") == 0 || strcmp(arg, "-h") == 0; }
-
-int UsageError(const char* usage, const std::string& what) {
-    fprintf(stderr, "vqpack: %s\n%s", what.c_str(), usage);
-    return kExitUsage;
-}
-
-}  // namespace vq
-
 int main(int argc, char** argv) {
     if (argc < 2) return vq::UsageError(kUsage, "no command given");
     const char* cmd = argv[1];
@@ -43,6 +32,6 @@ int main(int argc, char** argv) {
     if (strcmp(cmd, "list") == 0) return vq::RunListCommand(argc - 1, argv + 1);
     if (strcmp(cmd, "verify") == 0) return vq::RunVerifyCommand(argc - 1, argv + 1);
     if (strcmp(cmd, "extract") == 0) return vq::RunExtractCommand(argc - 1, argv + 1);
-    if (strcmp(cmd, "stub") == 0) return RunStubCommand(argc - 1, argv + 1);
+    if (strcmp(cmd, "stub") == 0) return vq::RunStubCommand(argc - 1, argv + 1);
     return vq::UsageError(kUsage, std::string("unknown command '") + cmd + "'");
 }

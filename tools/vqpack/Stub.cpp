@@ -11,24 +11,11 @@
 #include "tools/vqpack/Stub.h"
 
 #include <stdio.h>
-#include <string.h>
-
-#include <string>
 
 #include "payload/PayloadFormat.h"
-#include "tools/vqpack/Bytes.h"
-#include "tools/vqpack/Commands.h"
-#include "tools/vqpack/FileIo.h"
 
 namespace vq {
 namespace {
-
-constexpr const char* kStubUsage =
-    "usage: vqpack stub DOSPROG PE_IN PE_OUT\n"
-    "  Writes PE_OUT: the Windows image PE_IN with DOSPROG (a DOS MZ program of at most 0x5000\n"
-    "  bytes) as its MS-DOS stub and the PE headers at file offset 0x5000. PE_IN must be linked\n"
-    "  with -Wl,--section-start=.text=<image base + 0x6000>, carry no certificate table and no\n"
-    "  payload container yet. PE_OUT is written whole or not at all.\n";
 
 constexpr uint32_t kPeHeaderOffset = 0x5000;  // where the DOS program's header points
 constexpr uint32_t kLfanewField = 0x3C;
@@ -39,6 +26,9 @@ constexpr uint32_t kCoffHeaderBytes = 20;
 constexpr uint32_t kSectionHeaderBytes = 40;
 constexpr uint16_t kPe32Magic = 0x10B;
 constexpr uint16_t kPe32PlusMagic = 0x20B;
+// Windows loads no image with a larger file alignment; a crafted one would blow the headers up
+// to gigabytes.
+constexpr uint32_t kMaxFileAlignment = 0x10000;
 constexpr uint32_t kDirCertificate = 4;
 constexpr uint32_t kDirDebug = 6;
 constexpr uint32_t kDebugEntryBytes = 28;
@@ -62,19 +52,19 @@ constexpr uint32_t kSecPointerToLinenumbers = 28;
 bool Fits(const Bytes& b, uint64_t at, uint64_t len) { return at <= b.size() && len <= b.size() - at; }
 uint16_t Get16(const Bytes& b, uint32_t at) { return uint16_t(b[at] | b[at + 1] << 8); }
 uint32_t Get32(const Bytes& b, uint32_t at) { return ReadLE32(&b[at]); }
-void Put32(Bytes& b, uint32_t at, uint32_t v) { WriteLE32(&b[at], v); }
 
 // Where the PE image keeps what the splice needs to read and patch.
 struct PeLayout {
-    uint32_t peOffset = 0;      // e_lfanew of the input
-    uint32_t optOffset = 0;     // the optional header
-    uint32_t sectionTable = 0;
-    uint16_t sectionCount = 0;
-    uint32_t headersEnd = 0;    // end of the section table
-    uint32_t sizeOfHeaders = 0;
-    uint32_t fileAlignment = 0;
-    uint32_t dirsOffset = 0;    // data directories
-    uint32_t dirCount = 0;
+    uint32_t PeOffset = 0;      // e_lfanew of the input
+    uint32_t OptOffset = 0;     // the optional header
+    uint32_t SectionTable = 0;
+    uint16_t SectionCount = 0;
+    uint32_t HeadersEnd = 0;    // end of the section table
+    uint32_t FileSize = 0;
+    uint32_t SizeOfHeaders = 0;
+    uint32_t FileAlignment = 0;
+    uint32_t DirsOffset = 0;    // data directories
+    uint32_t DirCount = 0;
 };
 
 bool ParsePe(const Bytes& pe, PeLayout& l, std::string& err) {
@@ -82,22 +72,23 @@ bool ParsePe(const Bytes& pe, PeLayout& l, std::string& err) {
         err = "not an MZ file";
         return false;
     }
-    l.peOffset = Get32(pe, kLfanewField);
-    if (!Fits(pe, l.peOffset, 4 + kCoffHeaderBytes) || Get32(pe, l.peOffset) != kPeSignature) {
+    l.FileSize = uint32_t(pe.size());
+    l.PeOffset = Get32(pe, kLfanewField);
+    if (!Fits(pe, l.PeOffset, 4 + kCoffHeaderBytes) || Get32(pe, l.PeOffset) != kPeSignature) {
         err = "no PE header where e_lfanew points";
         return false;
     }
-    const uint32_t coff = l.peOffset + 4;
-    l.sectionCount = Get16(pe, coff + kCoffNumberOfSections);
+    const uint32_t coff = l.PeOffset + 4;
+    l.SectionCount = Get16(pe, coff + kCoffNumberOfSections);
     const uint16_t optSize = Get16(pe, coff + kCoffSizeOfOptionalHeader);
-    l.optOffset = coff + kCoffHeaderBytes;
-    l.sectionTable = l.optOffset + optSize;
-    l.headersEnd = l.sectionTable + l.sectionCount * kSectionHeaderBytes;
-    if (!Fits(pe, l.optOffset, optSize) || !Fits(pe, l.sectionTable, uint64_t(l.sectionCount) * kSectionHeaderBytes)) {
+    l.OptOffset = coff + kCoffHeaderBytes;
+    l.SectionTable = l.OptOffset + optSize;
+    l.HeadersEnd = l.SectionTable + l.SectionCount * kSectionHeaderBytes;
+    if (!Fits(pe, l.OptOffset, optSize) || !Fits(pe, l.SectionTable, uint64_t(l.SectionCount) * kSectionHeaderBytes)) {
         err = "PE headers run past the end of the file";
         return false;
     }
-    const uint16_t magic = optSize >= 2 ? Get16(pe, l.optOffset) : 0;
+    const uint16_t magic = optSize >= 2 ? Get16(pe, l.OptOffset) : 0;
     const bool plus = magic == kPe32PlusMagic;
     if (magic != kPe32Magic && !plus) {
         err = "optional header is neither PE32 nor PE32+";
@@ -108,37 +99,41 @@ bool ParsePe(const Bytes& pe, PeLayout& l, std::string& err) {
         err = "optional header too short";
         return false;
     }
-    l.dirCount = Get32(pe, l.optOffset + (plus ? kOptDirCount64 : kOptDirCount32));
-    l.dirsOffset = l.optOffset + dirs;
-    if (uint64_t(l.dirCount) * 8 > optSize - dirs) {
+    l.DirCount = Get32(pe, l.OptOffset + (plus ? kOptDirCount64 : kOptDirCount32));
+    l.DirsOffset = l.OptOffset + dirs;
+    if (uint64_t(l.DirCount) * 8 > optSize - dirs) {
         err = "data directories run past the optional header";
         return false;
     }
-    l.fileAlignment = Get32(pe, l.optOffset + kOptFileAlignment);
-    l.sizeOfHeaders = Get32(pe, l.optOffset + kOptSizeOfHeaders);
-    if (l.fileAlignment == 0 || (l.fileAlignment & (l.fileAlignment - 1)) != 0) {
+    l.FileAlignment = Get32(pe, l.OptOffset + kOptFileAlignment);
+    l.SizeOfHeaders = Get32(pe, l.OptOffset + kOptSizeOfHeaders);
+    if (l.FileAlignment == 0 || (l.FileAlignment & (l.FileAlignment - 1)) != 0) {
         err = "FileAlignment is not a power of two";
         return false;
     }
-    if (l.sizeOfHeaders < l.headersEnd || l.sizeOfHeaders > pe.size()) {
+    if (l.FileAlignment > kMaxFileAlignment) {
+        err = "FileAlignment is larger than 64 KiB";
+        return false;
+    }
+    if (l.SizeOfHeaders < l.HeadersEnd || l.SizeOfHeaders > pe.size()) {
         err = "SizeOfHeaders does not cover the headers";
         return false;
     }
     return true;
 }
 
-uint32_t Section(const PeLayout& l, uint32_t i, uint32_t field) { return l.sectionTable + i * kSectionHeaderBytes + field; }
+uint32_t Section(const PeLayout& l, uint32_t i, uint32_t field) { return l.SectionTable + i * kSectionHeaderBytes + field; }
 
 bool Directory(const Bytes& pe, const PeLayout& l, uint32_t index, uint32_t& rva, uint32_t& size) {
-    if (index >= l.dirCount) return false;
-    rva = Get32(pe, l.dirsOffset + index * 8);
-    size = Get32(pe, l.dirsOffset + index * 8 + 4);
+    if (index >= l.DirCount) return false;
+    rva = Get32(pe, l.DirsOffset + index * 8);
+    size = Get32(pe, l.DirsOffset + index * 8 + 4);
     return size != 0;
 }
 
 // File offset of an RVA inside some section's raw data, in the input's layout.
 bool RvaToOffset(const Bytes& pe, const PeLayout& l, uint32_t rva, uint32_t len, uint32_t& offset) {
-    for (uint32_t i = 0; i < l.sectionCount; ++i) {
+    for (uint32_t i = 0; i < l.SectionCount; ++i) {
         const uint32_t va = Get32(pe, Section(l, i, kSecVirtualAddress));
         const uint32_t raw = Get32(pe, Section(l, i, kSecSizeOfRawData));
         if (rva >= va && uint64_t(rva) + len <= uint64_t(va) + raw) {
@@ -150,14 +145,19 @@ bool RvaToOffset(const Bytes& pe, const PeLayout& l, uint32_t rva, uint32_t len,
 }
 
 // A file pointer of the input after the shift: 0 stays 0 (nothing there); anything else must
-// lie past the old headers, where the shifted data starts.
+// lie past the old headers, where the shifted data starts, and inside the file, so that the
+// shifted value cannot wrap.
 bool Shift(uint32_t ptr, const PeLayout& l, int64_t delta, uint32_t& out, std::string& err, const char* what) {
     if (ptr == 0) {
         out = 0;
         return true;
     }
-    if (ptr < l.sizeOfHeaders) {
+    if (ptr < l.SizeOfHeaders) {
         err = std::string(what) + " points into the PE headers";
+        return false;
+    }
+    if (ptr > l.FileSize) {
+        err = std::string(what) + " points past the end of the file";
         return false;
     }
     out = uint32_t(int64_t(ptr) + delta);
@@ -184,7 +184,9 @@ bool CheckDosProgram(const Bytes& dos, std::string& err) {
     return true;
 }
 
-bool Splice(const Bytes& dos, const Bytes& pe, Bytes& out, std::string& err) {
+}  // namespace
+
+bool PlaceDosProgram(const Bytes& dos, const Bytes& pe, Bytes& out, std::string& err) {
     if (!CheckDosProgram(dos, err)) return false;
     MemorySource src(pe.data(), pe.size());
     TContainerInfo info;
@@ -201,10 +203,10 @@ bool Splice(const Bytes& dos, const Bytes& pe, Bytes& out, std::string& err) {
         return false;
     }
 
-    const uint32_t headerBytes = l.headersEnd - l.peOffset;
-    const uint32_t newSizeOfHeaders = (kPeHeaderOffset + headerBytes + l.fileAlignment - 1) & ~(l.fileAlignment - 1);
+    const uint32_t headerBytes = l.HeadersEnd - l.PeOffset;
+    const uint32_t newSizeOfHeaders = (kPeHeaderOffset + headerBytes + l.FileAlignment - 1) & ~(l.FileAlignment - 1);
     uint32_t firstVa = UINT32_MAX;
-    for (uint32_t i = 0; i < l.sectionCount; ++i) {
+    for (uint32_t i = 0; i < l.SectionCount; ++i) {
         const uint32_t va = Get32(pe, Section(l, i, kSecVirtualAddress));
         if (va < firstVa) firstVa = va;
     }
@@ -217,7 +219,7 @@ bool Splice(const Bytes& dos, const Bytes& pe, Bytes& out, std::string& err) {
         err = msg;
         return false;
     }
-    const int64_t delta = int64_t(newSizeOfHeaders) - l.sizeOfHeaders;
+    const int64_t delta = int64_t(newSizeOfHeaders) - l.SizeOfHeaders;
     if (uint64_t(int64_t(pe.size()) + delta) > kMaxFileSize) {
         err = "the result would reach 2 GiB";
         return false;
@@ -226,24 +228,34 @@ bool Splice(const Bytes& dos, const Bytes& pe, Bytes& out, std::string& err) {
     // DOS program, padded; PE headers at 0x5000, padded; then everything after the old headers.
     out.assign(dos.begin(), dos.end());
     out.resize(kPeHeaderOffset, 0);
-    Put32(out, kLfanewField, kPeHeaderOffset);
-    out.insert(out.end(), pe.begin() + l.peOffset, pe.begin() + l.headersEnd);
+    WriteLE32(&out[kLfanewField], kPeHeaderOffset);
+    out.insert(out.end(), pe.begin() + l.PeOffset, pe.begin() + l.HeadersEnd);
     out.resize(newSizeOfHeaders, 0);
-    out.insert(out.end(), pe.begin() + l.sizeOfHeaders, pe.end());
+    out.insert(out.end(), pe.begin() + l.SizeOfHeaders, pe.end());
 
-    // The same fields in the output, found by moving the input's offsets to 0x5000.
-    const int64_t move = int64_t(kPeHeaderOffset) - l.peOffset;
-    auto at = [&](uint32_t inputOffset) { return uint32_t(int64_t(inputOffset) + move); };
+    // The same fields in the output: a header field moves with the headers to 0x5000, a field in
+    // section data by delta. Whatever the input claims, no write leaves the output.
+    auto patch = [&](uint32_t inputField, int64_t by, uint32_t value) {
+        const int64_t to = int64_t(inputField) + by;
+        if (to < 0 || !Fits(out, uint64_t(to), 4)) {
+            err = "a field to patch lies outside the result";
+            return false;
+        }
+        WriteLE32(&out[size_t(to)], value);
+        return true;
+    };
+    const int64_t move = int64_t(kPeHeaderOffset) - l.PeOffset;
     uint32_t v;
-    Put32(out, at(l.optOffset + kOptSizeOfHeaders), newSizeOfHeaders);
-    Put32(out, at(l.optOffset + kOptCheckSum), 0);
-    const uint32_t symbols = l.peOffset + 4 + kCoffPointerToSymbolTable;
-    if (!Shift(Get32(pe, symbols), l, delta, v, err, "PointerToSymbolTable")) return false;
-    Put32(out, at(symbols), v);
-    for (uint32_t i = 0; i < l.sectionCount; ++i) {
+    if (!patch(l.OptOffset + kOptSizeOfHeaders, move, newSizeOfHeaders) ||
+        !patch(l.OptOffset + kOptCheckSum, move, 0))
+        return false;
+    const uint32_t symbols = l.PeOffset + 4 + kCoffPointerToSymbolTable;
+    if (!Shift(Get32(pe, symbols), l, delta, v, err, "PointerToSymbolTable") || !patch(symbols, move, v)) return false;
+    for (uint32_t i = 0; i < l.SectionCount; ++i) {
         for (uint32_t field : {kSecPointerToRawData, kSecPointerToRelocations, kSecPointerToLinenumbers}) {
-            if (!Shift(Get32(pe, Section(l, i, field)), l, delta, v, err, "a section's file pointer")) return false;
-            Put32(out, at(Section(l, i, field)), v);
+            if (!Shift(Get32(pe, Section(l, i, field)), l, delta, v, err, "a section's file pointer") ||
+                !patch(Section(l, i, field), move, v))
+                return false;
         }
     }
     if (Directory(pe, l, kDirDebug, rva, size)) {
@@ -252,37 +264,17 @@ bool Splice(const Bytes& dos, const Bytes& pe, Bytes& out, std::string& err) {
             err = "the debug directory lies outside the sections' data";
             return false;
         }
+        // A section without file data maps it into the headers, which do not move by delta.
+        if (dir < l.SizeOfHeaders) {
+            err = "the debug directory lies inside the PE headers";
+            return false;
+        }
         for (uint32_t e = 0; e + kDebugEntryBytes <= size; e += kDebugEntryBytes) {
             const uint32_t field = dir + e + kDebugEntryPointerToRawData;
-            if (!Shift(Get32(pe, field), l, delta, v, err, "a debug entry")) return false;
-            Put32(out, uint32_t(int64_t(field) + delta), v);
+            if (!Shift(Get32(pe, field), l, delta, v, err, "a debug entry") || !patch(field, delta, v)) return false;
         }
     }
     return true;
 }
 
-}  // namespace
 }  // namespace vq
-
-int RunStubCommand(int argc, char** argv) {
-    if (argc == 2 && vq::IsHelp(argv[1])) {
-        fputs(vq::kStubUsage, stdout);
-        return vq::kExitOk;
-    }
-    if (argc != 4) return vq::UsageError(vq::kStubUsage, "stub takes DOSPROG PE_IN PE_OUT");
-    vq::Bytes dos, pe, out;
-    std::string err;
-    if (!vq::ReadWholeFile(argv[1], dos, err) || !vq::ReadWholeFile(argv[2], pe, err)) {
-        fprintf(stderr, "vqpack stub: %s\n", err.c_str());
-        return vq::kExitFailed;
-    }
-    if (!vq::Splice(dos, pe, out, err)) {
-        fprintf(stderr, "vqpack stub: %s: %s\n", argv[2], err.c_str());
-        return vq::kExitFailed;
-    }
-    if (!vq::WriteFileAtomic(argv[3], out, err)) {
-        fprintf(stderr, "vqpack stub: %s\n", err.c_str());
-        return vq::kExitFailed;
-    }
-    return vq::kExitOk;
-}

@@ -11,15 +11,9 @@ namespace vq {
 namespace {
 
 // The flash image the upgrade writes: 4 MiB, with the flash descriptor's signature at 16.
-inline constexpr const char* kFlashImageEntryName = "Bios.bin.gz";
 inline constexpr uint64_t kFlashImageSize = 4194304;
 inline constexpr size_t kFlashDescriptorOffset = 16;
 inline constexpr uint8_t kFlashDescriptorSignature[4] = {0x5A, 0xA5, 0xF0, 0x0F};
-
-bool EndsWith(const char* s, const char* suffix) {
-    const size_t n = strlen(s), m = strlen(suffix);
-    return n >= m && memcmp(s + n - m, suffix, m) == 0;
-}
 
 std::string EntryLabel(uint32_t i) {
     std::string label = "entry " + std::to_string(i);
@@ -84,14 +78,14 @@ std::vector<std::string> VerifyContainer(const Bytes& file) {
                            " bytes stand between the last entry's data and the trailer");
 
     for (uint32_t i = 1; i < count && i < kPayloadEntryCount; ++i) {
-        if (!EndsWith(kPayloadFileNames[i], ".gz")) continue;
+        if (!kPayloadEntries[i].Gzip) continue;
         const std::string label = EntryLabel(i);
         GzipContents contents;
         const std::vector<std::string> gz =
             CheckGzipMember(file.data() + table[i].Offset, table[i].Length, contents);
         for (const std::string& p : gz) problems.push_back(label + ": " + p);
         const bool inflated = contents.MemberSize != 0;
-        if (count == kPayloadEntryCount && inflated && strcmp(kPayloadFileNames[i], kFlashImageEntryName) == 0)
+        if (count == kPayloadEntryCount && inflated && i == kEntryFlashImage)
             CheckFlashImage(contents, label, problems);
     }
     return problems;

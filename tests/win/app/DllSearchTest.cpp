@@ -6,9 +6,8 @@
 
 #include <string>
 
-#include "app/DllSearch.h"
 #include "app/WorkDir.h"
-#include "base/SystemLibrary.h"
+#include "base/SystemCalls.h"
 #include "testing/win/tests/DoubleRunner.h"
 
 namespace {

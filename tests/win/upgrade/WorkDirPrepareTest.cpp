@@ -47,7 +47,7 @@ TEST_F(WorkDirPrepareTest, ALeftoverDirectoryGivesWayToAnEmptyHiddenOneOfOurOwn)
     WriteBytes(workDir + "\\Bios.bin", {1});
     WriteBytes(exe / "beside.txt", {2});
 
-    ASSERT_TRUE(PrepareWorkDirectory(workDir, ExeDir()));
+    ASSERT_TRUE(PrepareWorkDirectory(workDir));
     EXPECT_EQ(KindOf(workDir), PathKind::Directory);
     EXPECT_FALSE(FileExists(workDir + "\\version.dll"));
     EXPECT_FALSE(FileExists(workDir + "\\Bios.bin"));
@@ -100,7 +100,7 @@ TEST_F(WorkDirPrepareTest, ALinkOrAFileInItsPlaceIsRefusedAndLeftAsItWas) {
     ASSERT_TRUE(MakeDirectoryLink(workDir, elsewhere.Path()));
     ASSERT_EQ(KindOf(workDir), PathKind::ReparsePoint);
 
-    EXPECT_FALSE(PrepareWorkDirectory(workDir, ExeDir()));
+    EXPECT_FALSE(PrepareWorkDirectory(workDir));
     EXPECT_FALSE(CleanWorkDirectory(workDir, ExeDir()));
     EXPECT_EQ(KindOf(workDir), PathKind::ReparsePoint);
     EXPECT_EQ(ReadBytes(elsewhere / "keep.txt"), (std::vector<uint8_t>{3}));
@@ -109,7 +109,7 @@ TEST_F(WorkDirPrepareTest, ALinkOrAFileInItsPlaceIsRefusedAndLeftAsItWas) {
     ScratchDir other{"file"};
     const std::string fileInPlace = other / "VqPTemp";
     WriteBytes(fileInPlace, {4, 5});
-    EXPECT_FALSE(PrepareWorkDirectory(fileInPlace, other.Path() + "\\"));
+    EXPECT_FALSE(PrepareWorkDirectory(fileInPlace));
     EXPECT_EQ(ReadBytes(fileInPlace), (std::vector<uint8_t>{4, 5}));
 }
 
@@ -118,7 +118,7 @@ TEST_F(WorkDirPrepareTest, ABareNameIsNoPlaceToWork) {
     char before[MAX_PATH];
     GetCurrentDirectoryA(sizeof before, before);
     ASSERT_TRUE(SetCurrentDirectoryA(exe.Path().c_str()));
-    EXPECT_FALSE(PrepareWorkDirectory("VqPTemp", ""));
+    EXPECT_FALSE(PrepareWorkDirectory("VqPTemp"));
     EXPECT_FALSE(FileExists(workDir));
     SetCurrentDirectoryA(before);
 }

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+namespace vq::test {
 namespace {
 
 namespace fs = std::filesystem;
@@ -32,22 +33,50 @@ void Write(const fs::path& p, const Bytes& b) {
 
 uint16_t U16(const Bytes& b, size_t at) { return uint16_t(b.at(at) | b.at(at + 1) << 8); }
 uint32_t U32(const Bytes& b, size_t at) { return U16(b, at) | uint32_t(U16(b, at + 2)) << 16; }
+void Put16(Bytes& b, size_t at, uint16_t v) {
+    b.at(at) = uint8_t(v);
+    b.at(at + 1) = uint8_t(v >> 8);
+}
 void Put32(Bytes& b, size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i) b.at(at + size_t(i)) = uint8_t(v >> (8 * i));
+    Put16(b, at, uint16_t(v));
+    Put16(b, at + 2, uint16_t(v >> 16));
+}
+
+// A bare PE32+ image of sizeOfHeaders bytes whose one section has no data in the file
+// (PointerToRawData 0), so its debug directory resolves to an offset inside the headers.
+Bytes DebugDirectoryInHeaders(uint32_t sizeOfHeaders) {
+    constexpr uint32_t pe = 0x40, opt = pe + 24, optSize = 112 + 16 * 8, section = opt + optSize;
+    constexpr uint32_t va = 0x10000, debugRva = va + 0x180;  // file offset 0x180: after the section table
+    Bytes b(sizeOfHeaders, 0);
+    Put16(b, 0, 0x5A4D);
+    Put32(b, 0x3C, pe);
+    Put32(b, pe, 0x4550);
+    Put16(b, pe + 4, 0x8664);
+    Put16(b, pe + 6, 1);  // NumberOfSections
+    Put16(b, pe + 20, optSize);
+    Put16(b, opt, 0x20B);
+    Put32(b, opt + 36, 0x200);  // FileAlignment
+    Put32(b, opt + 60, sizeOfHeaders);
+    Put32(b, opt + 108, 16);  // NumberOfRvaAndSizes
+    Put32(b, opt + 112 + 6 * 8, debugRva);
+    Put32(b, opt + 112 + 6 * 8 + 4, 28);  // one debug entry
+    Put32(b, section + 12, va);
+    Put32(b, section + 16, 0x200);  // SizeOfRawData
+    return b;
 }
 
 // Just enough of a PE reader to find what the splice must keep and what it must move.
 struct Pe {
-    uint32_t pe, opt, sections, sectionCount, sizeOfHeaders, symbols, dirs;
+    uint32_t PeOffset, Opt, Sections, SectionCount, SizeOfHeaders, Symbols, Dirs;
     explicit Pe(const Bytes& b)
-        : pe(U32(b, 0x3C)),
-          opt(pe + 24),
-          sections(opt + U16(b, pe + 20)),
-          sectionCount(U16(b, pe + 6)),
-          sizeOfHeaders(U32(b, opt + 60)),
-          symbols(U32(b, pe + 12)),
-          dirs(opt + (U16(b, opt) == 0x20B ? 112 : 96)) {}
-    uint32_t Sec(uint32_t i, uint32_t field) const { return sections + i * 40 + field; }
+        : PeOffset(U32(b, 0x3C)),
+          Opt(PeOffset + 24),
+          Sections(Opt + U16(b, PeOffset + 20)),
+          SectionCount(U16(b, PeOffset + 6)),
+          SizeOfHeaders(U32(b, Opt + 60)),
+          Symbols(U32(b, PeOffset + 12)),
+          Dirs(Opt + (U16(b, Opt) == 0x20B ? 112 : 96)) {}
+    uint32_t Sec(uint32_t i, uint32_t field) const { return Sections + i * 40 + field; }
 };
 
 int Shell(const std::string& cmd, std::string* output = nullptr) {
@@ -85,33 +114,33 @@ protected:
         const Pe a(src), b(dst);
 
         // The DOS program, padded, then the PE headers at 0x5000.
-        ASSERT_EQ(b.pe, kPeAt);
+        ASSERT_EQ(b.PeOffset, kPeAt);
         EXPECT_TRUE(std::equal(dos.begin() + 0x40, dos.end(), dst.begin() + 0x40));
         EXPECT_TRUE(std::equal(dos.begin(), dos.begin() + 0x3C, dst.begin()));
         EXPECT_TRUE(std::all_of(dst.begin() + long(dos.size()), dst.begin() + kPeAt, [](uint8_t v) { return v == 0; }));
-        const uint32_t fileAlignment = U32(src, a.opt + 36);
-        EXPECT_EQ(b.sizeOfHeaders % fileAlignment, 0u);
-        EXPECT_GE(b.sizeOfHeaders, b.sections + b.sectionCount * 40);
-        EXPECT_EQ(U32(dst, b.opt + 64), 0u);  // CheckSum
-        const int64_t delta = int64_t(b.sizeOfHeaders) - a.sizeOfHeaders;
+        const uint32_t fileAlignment = U32(src, a.Opt + 36);
+        EXPECT_EQ(b.SizeOfHeaders % fileAlignment, 0u);
+        EXPECT_GE(b.SizeOfHeaders, b.Sections + b.SectionCount * 40);
+        EXPECT_EQ(U32(dst, b.Opt + 64), 0u);  // CheckSum
+        const int64_t delta = int64_t(b.SizeOfHeaders) - a.SizeOfHeaders;
         EXPECT_EQ(dst.size(), src.size() + size_t(delta));
 
         // Headers: the same apart from the fields the move changes.
-        Bytes expect(src.begin() + a.pe, src.begin() + a.sections + a.sectionCount * 40);
-        auto moved = [&](uint32_t at) { return at - a.pe; };
-        Put32(expect, moved(a.opt + 60), b.sizeOfHeaders);
-        Put32(expect, moved(a.opt + 64), 0);
-        if (a.symbols) Put32(expect, moved(a.pe + 12), uint32_t(a.symbols + delta));
-        for (uint32_t i = 0; i < a.sectionCount; ++i)
+        Bytes expect(src.begin() + a.PeOffset, src.begin() + a.Sections + a.SectionCount * 40);
+        auto moved = [&](uint32_t at) { return at - a.PeOffset; };
+        Put32(expect, moved(a.Opt + 60), b.SizeOfHeaders);
+        Put32(expect, moved(a.Opt + 64), 0);
+        if (a.Symbols) Put32(expect, moved(a.PeOffset + 12), uint32_t(a.Symbols + delta));
+        for (uint32_t i = 0; i < a.SectionCount; ++i)
             for (uint32_t f : {20u, 24u, 28u})
                 if (uint32_t v = U32(src, a.Sec(i, f))) Put32(expect, moved(a.Sec(i, f)), uint32_t(v + delta));
         EXPECT_TRUE(std::equal(expect.begin(), expect.end(), dst.begin() + kPeAt)) << "headers differ";
 
         // The debug directory's entry: the one pointer that lives inside section data.
-        const uint32_t debugRva = U32(src, a.dirs + 6 * 8);
+        const uint32_t debugRva = U32(src, a.Dirs + 6 * 8);
         ASSERT_NE(debugRva, 0u) << "the sample is linked with a build id";
         uint32_t debugField = 0;  // its PointerToRawData, in the input
-        for (uint32_t i = 0; i < a.sectionCount; ++i) {
+        for (uint32_t i = 0; i < a.SectionCount; ++i) {
             const uint32_t va = U32(src, a.Sec(i, 12));
             if (debugRva >= va && debugRva < va + U32(src, a.Sec(i, 16)))
                 debugField = U32(src, a.Sec(i, 20)) + (debugRva - va) + 24;
@@ -122,7 +151,7 @@ protected:
         EXPECT_EQ(std::string(dst.begin() + debugData, dst.begin() + debugData + 4), "RSDS");
 
         // Each section's raw data, and the symbols after them, where the new pointers say.
-        for (uint32_t i = 0; i < a.sectionCount; ++i) {
+        for (uint32_t i = 0; i < a.SectionCount; ++i) {
             const uint32_t size = U32(src, a.Sec(i, 16)), from = U32(src, a.Sec(i, 20)), to = U32(dst, b.Sec(i, 20));
             if (size == 0) continue;
             ASSERT_LE(size_t(to) + size, dst.size());
@@ -130,8 +159,8 @@ protected:
             if (debugField >= from && debugField < from + size) Put32(want, debugField - from, debugData);
             EXPECT_TRUE(std::equal(want.begin(), want.end(), dst.begin() + to)) << "section " << i;
         }
-        if (a.symbols) {
-            EXPECT_TRUE(std::equal(src.begin() + a.symbols, src.end(), dst.begin() + b.symbols));
+        if (a.Symbols) {
+            EXPECT_TRUE(std::equal(src.begin() + a.Symbols, src.end(), dst.begin() + b.Symbols));
         }
 
         // objdump reads the whole of it, and sees the same sections at the same addresses.
@@ -165,8 +194,8 @@ TEST_F(Stub, RefusesWhatItCannotPlaceAndWritesNothing) {
     refused(VQ_DOS_PROGRAM, fs::path(VQ_SAMPLES) / "plain64.exe", "--section-start=.text");
 
     Bytes signed_ = Read(good);
-    Put32(signed_, Pe(signed_).dirs + 4 * 8, 0x1000);  // certificate table: offset, size
-    Put32(signed_, Pe(signed_).dirs + 4 * 8 + 4, 0x100);
+    Put32(signed_, Pe(signed_).Dirs + 4 * 8, 0x1000);  // certificate table: offset, size
+    Put32(signed_, Pe(signed_).Dirs + 4 * 8 + 4, 0x100);
     Write(dir_ / "signed.exe", signed_);
     refused(VQ_DOS_PROGRAM, dir_ / "signed.exe", "certificate table");
 
@@ -183,6 +212,13 @@ TEST_F(Stub, RefusesWhatItCannotPlaceAndWritesNothing) {
     Write(dir_ / "big.exe", bigDos);
     refused(dir_ / "big.exe", good, "larger than 0x5000");
 
+    // Headers that grow to 0x5200 would take the debug entry's patch into themselves; headers
+    // that shrink to it would take it to before the output's first byte.
+    for (uint32_t sizeOfHeaders : {0x200u, 0x6000u}) {
+        Write(dir_ / "debug.exe", DebugDirectoryInHeaders(sizeOfHeaders));
+        refused(VQ_DOS_PROGRAM, dir_ / "debug.exe", "the debug directory lies inside the PE headers");
+    }
+
     Write(dir_ / "text.exe", Bytes(200, 'x'));
     refused(VQ_DOS_PROGRAM, dir_ / "text.exe", "not an MZ file");
     refused(dir_ / "text.exe", good, "not an MZ file");
@@ -195,3 +231,4 @@ TEST_F(Stub, WrongArgumentsAreAUsageError) {
 }
 
 }  // namespace
+}  // namespace vq::test

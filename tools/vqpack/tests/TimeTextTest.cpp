@@ -3,7 +3,7 @@
 
 #include "tools/vqpack/TimeText.h"
 
-namespace vq {
+namespace vq::test {
 namespace {
 
 TEST(TimeText, KnownInstantsBothWays) {
@@ -37,4 +37,4 @@ TEST(TimeText, RefusesWhatIsNotAnMtime) {
 }
 
 }  // namespace
-}  // namespace vq
+}  // namespace vq::test

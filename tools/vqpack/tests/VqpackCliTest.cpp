@@ -128,6 +128,18 @@ TEST_F(VqpackCli, BuildThenVerifyListAndExtract) {
         EXPECT_EQ(Read(dir_ / "dos" / ("VQExt_" + std::to_string(i))), Read(dir_ / "out" / kPayloadFileNames[i]));
 }
 
+// A stored name comes from whoever made the member; its control characters must not reach the
+// terminal raw, in the table or in JSON.
+TEST_F(VqpackCli, ListEscapesStoredNames) {
+    MakeInputs();
+    ASSERT_EQ(Run("build --image image.exe --out o.exe gzip.exe gzipw.exe 'fparts.txt:a\x1b[2Jb\tc'"), 0) << Err();
+    ASSERT_EQ(Run("list o.exe"), 0) << Err();
+    EXPECT_NE(Out().find("  a\\u001b[2Jb\\u0009c "), std::string::npos) << Out();
+    EXPECT_EQ(Out().find_first_of("\x1b\t"), std::string::npos) << Out();
+    ASSERT_EQ(Run("list o.exe --json"), 0) << Err();
+    EXPECT_NE(Out().find("\"storedName\": \"a\\u001b[2Jb\\u0009c\""), std::string::npos) << Out();
+}
+
 TEST_F(VqpackCli, SameInputsGiveTheSameBytes) {
     MakeInputs();
     ASSERT_EQ(Build("a.exe"), 0) << Err();
@@ -135,6 +147,23 @@ TEST_F(VqpackCli, SameInputsGiveTheSameBytes) {
     ASSERT_EQ(Build("c.exe", "--mtime 1"), 0) << Err();
     EXPECT_EQ(Read(dir_ / "a.exe"), Read(dir_ / "b.exe"));
     EXPECT_NE(Read(dir_ / "a.exe"), Read(dir_ / "c.exe"));
+}
+
+// A drive letter's colon belongs to the path; only the colons after it split off NAME and TIME.
+// Here, where '\\' is no separator, such a path is one file in the working directory.
+TEST_F(VqpackCli, DrivePathsKeepTheirColon) {
+    MakeInputs();
+    const std::string gzip = "C:\\dir\\GZip.exe", parts = "C:\\dir\\fparts.txt";
+    fs::copy_file(dir_ / "gzip.exe", dir_ / gzip);
+    fs::copy_file(dir_ / "fparts.txt", dir_ / parts);
+    ASSERT_EQ(Run("build --image image.exe --out o.exe '" + gzip + "' gzipw.exe '" + parts +
+                  ":fparts.txt:2012-02-07T08:44:58Z'"),
+              0)
+        << Err();
+    ASSERT_EQ(Run("extract o.exe x"), 0) << Err();
+    EXPECT_EQ(Read(dir_ / "x" / "GZip.exe"), Read(dir_ / "gzip.exe"));
+    ASSERT_EQ(Run("list o.exe"), 0) << Err();
+    EXPECT_NE(Out().find("fparts.txt      2012-02-07T08:44:58Z"), std::string::npos) << Out();
 }
 
 TEST_F(VqpackCli, RawEntriesAreStoredAsGiven) {

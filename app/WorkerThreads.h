@@ -1,12 +1,10 @@
 // The four workers of the upgrade chain. Each gets the address of Form1->FStage as its parameter,
-// reports only by storing stage codes there, and ends with 1 on success and 0 on failure.
+// reports only by storing stage codes there, and ends with 1 on success and 0 on failure. They
+// are the form unit's thread procedures: the chain (waits, stage codes, suspensions) lives here,
+// the work itself in upgrade/.
 #pragma once
 
 #include <windows.h>
-
-#include <stdint.h>
-
-#include <atomic>
 
 // Worker 1: hidden work directory, payload extraction, gzip run.
 DWORD WINAPI ExtractThreadProc(LPVOID stage);
@@ -16,17 +14,3 @@ DWORD WINAPI FlashThreadProc(LPVOID stage);
 DWORD WINAPI CleanupThreadProc(LPVOID stage);
 // Worker 4: after workers 1 to 3, the last two stages and the system's shutdown.
 DWORD WINAPI ShutdownThreadProc(LPVOID stage);
-
-namespace vq {
-
-// The stage field behind a worker's parameter; stores are whole 32-bit values.
-inline std::atomic<int32_t>& StageOf(LPVOID param) {
-    return *static_cast<std::atomic<int32_t>*>(param);
-}
-
-// Keeps the system from going to sleep while the calling worker runs (until it ends).
-inline void KeepSystemAwake() {
-    SetThreadExecutionState(ES_CONTINUOUS | ES_SYSTEM_REQUIRED);
-}
-
-}  // namespace vq

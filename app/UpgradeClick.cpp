@@ -1,7 +1,7 @@
 // The upgrade button: confirmation, then the four workers of the chain and the greyed button.
 #include "app/Vorquint_form.h"
+#include "app/WorkerThreads.h"
 #include "ui/Colors.h"
-#include "upgrade/WorkerThreads.h"
 
 namespace {
 
