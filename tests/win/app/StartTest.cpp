@@ -6,7 +6,6 @@
 #include <string>
 
 #include "app/WorkDir.h"
-#include "testing/win/tests/DoubleRunner.h"
 #include "ui/ControlIds.h"
 
 namespace {
@@ -107,27 +106,6 @@ TEST(Start, WindowAppearsAndClosingEndsWithExitCodeZero) {
     EXPECT_EQ(CloseAndWait(s), 0);
     // Closing without an upgrade leaves nothing behind.
     EXPECT_EQ(GetFileAttributesA(BesideMe("VqPTemp").c_str()), INVALID_FILE_ATTRIBUTES);
-}
-
-// Copies of the theme and alpha-blend libraries beside the program, preferred to the system's
-// (native first): an import of either would bind to the copy, whose exports do not match, and
-// the program would not even start. Wine's own libraries may map them all the same.
-TEST(Start, LibrariesPlantedBesideItBindNothing) {
-    vq::testing::ScratchDir folder{"planted"};
-    const std::string exe = folder / "Vorquint.exe";
-    ASSERT_TRUE(CopyFileA(BesideMe("Vorquint.exe").c_str(), exe.c_str(), FALSE));
-    for (const char* name : {"uxtheme.dll", "msimg32.dll"}) {
-        ASSERT_TRUE(CopyFileA(BesideMe("idrvdll32e.dll").c_str(), (folder / name).c_str(), FALSE));
-    }
-    char current[1024] = {};
-    GetEnvironmentVariableA("WINEDLLOVERRIDES", current, sizeof current);
-    const std::string overrides = std::string(current) + ";uxtheme,msimg32=n,b";
-    vq::testing::ScopedEnv nativeFirst("WINEDLLOVERRIDES", overrides.c_str());
-
-    Started s = Launch(exe);
-    ASSERT_NE(s.pi.hProcess, nullptr);
-    EXPECT_NE(s.form, nullptr) << "the program did not start beside the planted libraries";
-    EXPECT_EQ(CloseAndWait(s), 0);
 }
 
 }  // namespace
