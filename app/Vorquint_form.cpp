@@ -4,6 +4,8 @@
 #include "app/WorkDir.h"
 #include "base/SystemCalls.h"
 #include "ui/ControlIds.h"
+#include "upgrade/ProcessInfo.h"
+#include "upgrade/UpgradeRules.h"
 
 TForm1* Form1 = nullptr;
 
@@ -20,6 +22,8 @@ const char* const MsgConfirm =
     "Start to upgrade your Sugarbay platform?\n\n"
     "Please close all other applications & save your works.\n"
     "The system will shutdown after upgrade.";
+// Wide: the only text the system takes in UTF-16 alone (ShutdownBlockReasonCreate).
+const wchar_t* const MsgSessionBlocked = L"Do Not Abort the Upgrade or Turn Off the Power";
 
 namespace {
 
@@ -33,12 +37,6 @@ constexpr bool kIs64BitProcess = false;
 // The entry point, once looked up.
 vq::IsWow64ProcessFn IsWow64ProcessEntry = nullptr;
 
-std::string ModulePath() {
-    char path[MAX_PATH + 1] = {};
-    const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return std::string(path, n);
-}
-
 }  // namespace
 
 int IsWow64() {
@@ -51,7 +49,10 @@ int IsWow64() {
 
 TForm1::TForm1(HWND owner) : FStage(stStopped), FIs64BitOS(0) {
     CreateControls(owner);
-    FWorkDir = vq::WorkDirOf(ModulePath());
+    // One path for the work directory and for every worker: a second, shorter query could cut a
+    // long path at a parent folder and put the work directory there.
+    FExeName = vq::RunningExePath();
+    FWorkDir = vq::WorkDirOf(FExeName);
     FStage.store(stStopped);
     FIs64BitOS = (IsWow64() != 0 || kIs64BitProcess) ? 1 : 0;
 }
@@ -64,9 +65,29 @@ void TForm1::FormCreate(TObject* /*Sender*/) {
     Label_Message.SetCaption("");
 }
 
+void TForm1::DoTimer(UINT_PTR) {
+    Timer1Timer(&Timer1);
+    if (Destroyed()) return;
+    // Windows asks before it ends a session; a restart by an update must not cut the hidden flash
+    // tool off halfway through its write. The reason goes before the program's own shutdown.
+    if (UpgradeRunning()) {
+        SessionBlock.Hold(Handle(), MsgSessionBlocked);
+    } else {
+        SessionBlock.Release();
+    }
+}
+
+bool TForm1::UpgradeRunning() const {
+    if (ExtractThreadHandle == nullptr || vq::ChainOver(FStage.load())) {
+        return false;
+    }
+    return WaitForSingleObject(CleanupThreadHandle, 0) != WAIT_OBJECT_0;
+}
+
 void TForm1::FormDestroy(TObject* /*Sender*/) {
     // Null slots (no upgrade started) make these calls fail; that is harmless. Nothing waits
-    // for or ends a worker: the process ends right after.
+    // for or ends a worker.
+    const bool workersExist = ExtractThreadHandle != nullptr;
     SuspendThread(ExtractThreadHandle);
     SuspendThread(FlashThreadHandle);
     SuspendThread(CleanupThreadHandle);
@@ -75,4 +96,10 @@ void TForm1::FormDestroy(TObject* /*Sender*/) {
     CloseHandle(ExtractThreadHandle);
     CloseHandle(CleanupThreadHandle);
     CloseHandle(ShutdownThreadHandle);
+    // A worker suspended inside the heap or the loader lock holds it for good, and the usual way
+    // out (freeing the form, the runtime's exit, the DLLs' detach) waits for that lock: the
+    // process would stay, invisible, for ever. Ending it here takes no lock.
+    if (workersExist) {
+        TerminateProcess(GetCurrentProcess(), 0);
+    }
 }

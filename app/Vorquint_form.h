@@ -11,6 +11,7 @@
 #include "base/UpgradeStage.h"
 #include "payload/PayloadEntries.h"
 #include "ui/Controls.h"
+#include "ui/SessionBlock.h"
 
 using vq::ui::TObject;
 
@@ -33,6 +34,7 @@ public:
     // State shared with the workers. FStage is one aligned 32-bit value, stored whole by one
     // worker at a time and read by the timer; the workers get its address as their parameter.
     std::atomic<int32_t> FStage;
+    std::string FExeName;                // the running executable's full path, taken once
     std::string FWorkDir;                // without a trailing "\"
     uint8_t FIs64BitOS;                  // 1 on 64-bit Windows
 
@@ -50,13 +52,18 @@ public:
 protected:
     void DoCreate() override { FormCreate(this); }
     void DoDestroy() override { FormDestroy(this); }
-    void DoTimer(UINT_PTR) override { Timer1Timer(&Timer1); }
+    void DoTimer(UINT_PTR) override;
     void DoCommand(int id, int code) override;
     HBRUSH DoCtlColor(HDC dc, HWND control) override;
+    bool DoQueryEndSession() override { return !UpgradeRunning(); }
 
 private:
     // Builds the window and its controls in their creation order.
     void CreateControls(HWND owner);
+    // From the confirmation until the chain failed or its clean-up is done.
+    bool UpgradeRunning() const;
+    // Shown by Windows beside the program while a session's end waits for it.
+    vq::ui::TSessionBlock SessionBlock;
 };
 
 extern TForm1* Form1;
@@ -71,6 +78,7 @@ extern HANDLE ShutdownThreadHandle;
 extern const char* const MsgTitle;
 extern const char* const MsgDescription;
 extern const char* const MsgConfirm;
+extern const wchar_t* const MsgSessionBlocked;
 
 // Entry names of the payload, index = entry number.
 inline constexpr const auto& PayloadFileNames = vq::kPayloadFileNames;

@@ -6,7 +6,6 @@
 
 #include "app/Vorquint_form.h"
 #include "app/WorkDir.h"
-#include "upgrade/ProcessInfo.h"
 #include "upgrade/UpgradeRules.h"
 #include "upgrade/UpgradeSteps.h"
 #include "upgrade/WorkDirCleanup.h"
@@ -24,7 +23,7 @@ DWORD WINAPI ExtractThreadProc(LPVOID param) {
     std::atomic<int32_t>& stage = StageOf(param);
     vq::KeepSystemAwake();
     stage.store(stExtracting);
-    if (vq::UnpackPayload(vq::RunningExePath(), Form1->FWorkDir, PayloadFileNames, vq::kPayloadEntryCount)) {
+    if (vq::UnpackPayload(Form1->FExeName, Form1->FWorkDir, PayloadFileNames, vq::kPayloadEntryCount)) {
         stage.store(stExtractDone);
         return 1;
     }
@@ -58,7 +57,7 @@ DWORD WINAPI CleanupThreadProc(LPVOID param) {
     vq::KeepSystemAwake();
     stage.store(stCleaning);
     // A work directory gone missing means something else is at work: no shutdown then.
-    if (!vq::CleanWorkDirectory(Form1->FWorkDir, vq::ExeDirOf(vq::RunningExePath()))) {
+    if (!vq::CleanWorkDirectory(Form1->FWorkDir, vq::ExeDirOf(Form1->FExeName))) {
         SuspendThread(ShutdownThreadHandle);
         return 0;
     }

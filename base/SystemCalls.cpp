@@ -10,10 +10,23 @@ constexpr DWORD kLoadLibrarySearchSystem32 = 0x00000800;  // LOAD_LIBRARY_SEARCH
 // kernel32 is mapped into every process before its first instruction: no load, no search.
 template <class Fn>
 Fn LookUpKernel32(const char* name) {
-    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32"), name)));
+    return LookUp<Fn>(GetModuleHandleA("kernel32"), name);
 }
 
 }  // namespace
+
+HMODULE LoadSystemLibrary(const char* name) {
+    return LoadLibraryExA(name, nullptr, kLoadLibrarySearchSystem32);
+}
+
+// user32 is imported, so it is mapped already.
+ShutdownBlockReasonCreateFn LookUpShutdownBlockReasonCreate() {
+    return LookUp<ShutdownBlockReasonCreateFn>(GetModuleHandleA("user32"), "ShutdownBlockReasonCreate");
+}
+
+ShutdownBlockReasonDestroyFn LookUpShutdownBlockReasonDestroy() {
+    return LookUp<ShutdownBlockReasonDestroyFn>(GetModuleHandleA("user32"), "ShutdownBlockReasonDestroy");
+}
 
 IsWow64ProcessFn LookUpIsWow64Process() {
     return LookUpKernel32<IsWow64ProcessFn>("IsWow64Process");

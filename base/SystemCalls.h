@@ -10,6 +10,25 @@ namespace vq {
 using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
 IsWow64ProcessFn LookUpIsWow64Process();
 
+// A system DLL the program does not import, from the system directory only: never one beside the
+// program or on the path. The program imports statically only KnownDLLs (and the common controls
+// through its manifest); any other DLL named in its import table would be looked for in its own
+// folder first, before the search can be restricted, and would run elevated. Null when there is
+// none (or on a system too old to restrict a single load).
+HMODULE LoadSystemLibrary(const char* name);
+
+// An export of `module` as the function type it has; null when the module or the export is missing.
+template <class Fn>
+Fn LookUp(HMODULE module, const char* name) {
+    return module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
+}
+
+// ShutdownBlockReasonCreate and ShutdownBlockReasonDestroy from user32, or null before Vista.
+using ShutdownBlockReasonCreateFn = BOOL(WINAPI*)(HWND, LPCWSTR);
+using ShutdownBlockReasonDestroyFn = BOOL(WINAPI*)(HWND);
+ShutdownBlockReasonCreateFn LookUpShutdownBlockReasonCreate();
+ShutdownBlockReasonDestroyFn LookUpShutdownBlockReasonDestroy();
+
 // Restricts the DLL search of this process to the system directory. True when the system
 // offers the restriction and accepted it.
 bool RestrictDllSearchToSystem();

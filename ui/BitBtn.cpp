@@ -3,6 +3,7 @@
 #include <uxtheme.h>
 #include <vsstyle.h>
 
+#include "base/SystemCalls.h"
 #include "ui/ButtonLayout.h"
 #include "ui/Controls.h"
 
@@ -11,6 +12,28 @@ namespace vq::ui {
 namespace {
 
 constexpr int kFocusInset = 4;
+constexpr const char* kThemeLibrary = "uxtheme.dll";
+
+// The visual-styles calls, taken at run time from the system directory's library: imported, it
+// would be looked for beside the program first (it is no KnownDLL). Without it the face is classic.
+struct ThemeCalls {
+    decltype(&OpenThemeData) Open = nullptr;
+    decltype(&DrawThemeBackground) Draw = nullptr;
+    decltype(&CloseThemeData) Close = nullptr;
+    bool Usable() const { return Open && Draw && Close; }
+};
+
+const ThemeCalls& Theme() {
+    static const ThemeCalls calls = [] {
+        const HMODULE lib = LoadSystemLibrary(kThemeLibrary);
+        ThemeCalls c;
+        c.Open = LookUp<decltype(&OpenThemeData)>(lib, "OpenThemeData");
+        c.Draw = LookUp<decltype(&DrawThemeBackground)>(lib, "DrawThemeBackground");
+        c.Close = LookUp<decltype(&CloseThemeData)>(lib, "CloseThemeData");
+        return c;
+    }();
+    return calls;
+}
 
 // A top-down 32-bit DIB section holding `pixels` (B, G, R, A rows as stored in the resource).
 HBITMAP MakeDib(int width, int height, const uint8_t* pixels, bool bottomUp, bool greyed) {
@@ -105,13 +128,14 @@ void TBitBtn::DrawFace(HDC dc, const RECT& rect, UINT state) {
     const bool pressed = state & ODS_SELECTED, disabled = state & ODS_DISABLED;
     RECT r = rect;
     FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
-    if (HTHEME theme = OpenThemeData(hwnd_, L"BUTTON")) {
+    const ThemeCalls& themeCalls = Theme();
+    if (HTHEME theme = themeCalls.Usable() ? themeCalls.Open(hwnd_, L"BUTTON") : nullptr) {
         const int part = disabled ? PBS_DISABLED
                          : pressed ? PBS_PRESSED
                          : (state & ODS_FOCUS) ? PBS_DEFAULTED
                                                : PBS_NORMAL;
-        DrawThemeBackground(theme, dc, BP_PUSHBUTTON, part, &r, nullptr);
-        CloseThemeData(theme);
+        themeCalls.Draw(theme, dc, BP_PUSHBUTTON, part, &r, nullptr);
+        themeCalls.Close(theme);
         return;
     }
     DrawFrameControl(dc, &r, DFC_BUTTON,
@@ -137,8 +161,9 @@ void TBitBtn::DrawItem(const DRAWITEMSTRUCT& item) {
     if (HBITMAP glyph = disabled ? glyphDisabled_ : glyph_) {
         HDC mem = CreateCompatibleDC(dc);
         HGDIOBJ old = SelectObject(mem, glyph);
-        TransparentBlt(dc, rect.left + l.GlyphLeft + shift, rect.top + l.GlyphTop + shift, glyphW,
-                       glyphH, mem, 0, 0, glyphW, glyphH, transparent_);
+        // gdi32's own: msimg32, which only passes it on, is no KnownDLL either.
+        GdiTransparentBlt(dc, rect.left + l.GlyphLeft + shift, rect.top + l.GlyphTop + shift,
+                          glyphW, glyphH, mem, 0, 0, glyphW, glyphH, transparent_);
         SelectObject(mem, old);
         DeleteDC(mem);
     }

@@ -160,6 +160,8 @@ protected:
     virtual void DoTimer(UINT_PTR) {}
     virtual void DoCommand(int, int) {}
     virtual HBRUSH DoCtlColor(HDC, HWND) { return nullptr; }
+    // WM_QUERYENDSESSION: false refuses a logoff or shutdown that asks first.
+    virtual bool DoQueryEndSession() { return true; }
 
 private:
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);

@@ -149,6 +149,8 @@ LRESULT TForm::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
                 }
             }
             break;
+        case WM_QUERYENDSESSION:
+            return destroyed_ || DoQueryEndSession() ? TRUE : FALSE;
         case WM_DESTROY:
             destroyed_ = true;
             DoDestroy();

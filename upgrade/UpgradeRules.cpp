@@ -1,7 +1,22 @@
 // The upgrade's fixed facts (tools, command lines, delays) and its small path rules; portable.
 #include "upgrade/UpgradeRules.h"
 
+#include "base/UpgradeStage.h"
+
 namespace vq {
+
+bool ChainOver(int32_t stage) {
+    switch (stage) {
+        case stExtractFailed:
+        case stUpgradeFailed:
+        case stCleanDone:
+        case stComplete:
+        case stShuttingDown:
+            return true;
+        default:
+            return false;
+    }
+}
 
 const char* FlashToolFor(bool is64BitOS) {
     return is64BitOS ? kFlashTool64 : kFlashTool32;
@@ -20,6 +35,10 @@ bool IsDotEntry(std::string_view name) {
 }
 
 std::string ShutdownCommandLine(std::string_view systemDir) {
+    // A bare name would find a shutdown.exe lying beside the program first.
+    if (systemDir.empty()) {
+        return std::string();
+    }
     const std::string program = PathInDir(systemDir, kShutdownProgram);
     const bool quote = program.find(' ') != std::string::npos;
     std::string line = quote ? "\"" + program + "\"" : program;

@@ -30,6 +30,12 @@ inline constexpr uint32_t kShutdownDelayMs = 5000;
 // Pattern that lists every entry of a directory, appended to its path.
 inline constexpr std::string_view kListAllPattern = "\\*.*";
 
+// True once a started chain has nothing left that an ending session could cut short: it failed
+// (stExtractFailed, stUpgradeFailed) or its clean-up is done (stCleanDone and after: what
+// follows is the program's own shutdown). A clean-up that found no work directory ends on
+// stCleaning; only its thread's end shows that.
+bool ChainOver(int32_t stage);
+
 // The flash tool build for the running system.
 const char* FlashToolFor(bool is64BitOS);
 
@@ -40,7 +46,8 @@ std::string PathInDir(std::string_view dir, std::string_view name);
 bool IsDotEntry(std::string_view name);
 
 // The command for WinExec: the system directory's shutdown program and its arguments, the path
-// quoted when it holds a space so that no shorter path can be taken for the program.
+// quoted when it holds a space so that no shorter path can be taken for the program. Empty, so
+// that nothing runs, when the system directory is unknown ("").
 std::string ShutdownCommandLine(std::string_view systemDir);
 
 }  // namespace vq

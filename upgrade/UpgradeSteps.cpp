@@ -7,15 +7,14 @@
 #include "upgrade/ProcessInfo.h"
 #include "upgrade/RunHiddenProcess.h"
 #include "upgrade/UpgradeRules.h"
+#include "upgrade/WorkDirPrepare.h"
 
 namespace vq {
 
 bool UnpackPayload(const std::string& exePath, const std::string& workDir, const char* const* names,
                    uint32_t nameCount) {
-    // Both may fail harmlessly, e.g. for a directory an earlier failed run left behind.
-    CreateDirectoryA(workDir.c_str(), nullptr);
-    SetFileAttributesA(workDir.c_str(), FILE_ATTRIBUTE_HIDDEN);
-    return ExtractPayload(exePath.c_str(), workDir.c_str(), names, nameCount) &&
+    return PrepareWorkDirectory(workDir) &&
+           ExtractPayload(exePath.c_str(), workDir.c_str(), names, nameCount) &&
            RunHiddenProcess(workDir, kGzipTool, kGzipCommandLine) == 0;
 }
 
@@ -24,8 +23,12 @@ bool FlashImage(const std::string& workDir, bool is64BitOS) {
 }
 
 void ShutDownSystem() {
-    // By full path: a bare name would find a shutdown.exe lying beside the executable first.
-    WinExec(ShutdownCommandLine(SystemDir()).c_str(), SW_HIDE);
+    // By full path; with no system directory known, nothing: a bare name would find a
+    // shutdown.exe lying beside the executable first.
+    const std::string line = ShutdownCommandLine(SystemDir());
+    if (!line.empty()) {
+        WinExec(line.c_str(), SW_HIDE);
+    }
 }
 
 void KeepSystemAwake() {

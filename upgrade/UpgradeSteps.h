@@ -7,16 +7,17 @@
 
 namespace vq {
 
-// Creates the hidden work directory, splits the container of exePath into it under names
-// (index = entry number) and decompresses the ".gz" entries with the payload's gzip tool. True
-// when every entry was written and gzip exited with 0.
+// Makes the work directory fresh (PrepareWorkDirectory), splits the container of exePath into
+// it under names (index = entry number) and decompresses the ".gz" entries with the payload's
+// gzip tool. True when every entry was written and gzip exited with 0.
 bool UnpackPayload(const std::string& exePath, const std::string& workDir, const char* const* names,
                    uint32_t nameCount);
 
 // Runs the flash tool build for the system against the image in workDir; true on exit code 0.
 bool FlashImage(const std::string& workDir, bool is64BitOS);
 
-// Starts the system's own shutdown program (never one found beside the executable).
+// Starts the system's own shutdown program (never one found beside the executable; nothing when
+// the system directory is unknown).
 void ShutDownSystem();
 
 // Keeps the system from going to sleep while the calling thread runs (until it ends).

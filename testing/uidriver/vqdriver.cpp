@@ -2,14 +2,16 @@
 //
 //   vqdriver run (--launch EXE | --pid N) [--answer yes|no] [--until-stage TEXT] [--linger MS]
 //                [--close-at-stage TEXT [--close-delay MS]] [--second-click MS] [--keep-open]
-//                [--close-at-confirm]
+//                [--close-at-confirm] [--query-end-session]
 //                [--timeout S] [--interval MS]
 //   vqdriver snapshot [--pid N] [--timeout S]
 //   vqdriver attrib PATH
 //
 // "run" prints "# <event> <elapsed ms> ..." lines and, whenever something changed, a sample:
 // elapsed ms, bar, percentage, button enabled (1/0), stage caption, message; tab-separated,
-// line feeds shown as "\n". Elapsed time counts from the "# start <epoch ms>" line.
+// line feeds shown as "\n". Elapsed time counts from the "# start <epoch ms>" line. With
+// --query-end-session the window is asked WM_QUERYENDSESSION (a logoff) at every sample, and
+// "# endsession <ms> allowed|refused" says whenever its answer changes.
 // Exit codes: 0 done, 2 usage, 3 timed out, 4 the program ended by itself, 5 no confirmation box.
 #include <windows.h>
 
@@ -49,6 +51,7 @@ struct Options {
     bool secondClick = false;
     bool keepOpen = false;
     bool closeAtConfirm = false;  // close the window while the box asks, then answer
+    bool queryEndSession = false;
     DWORD timeoutMs = kDefaultTimeoutS * 1000;
     DWORD intervalMs = kDefaultIntervalMs;
     std::string path;
@@ -59,6 +62,7 @@ int Usage() {
             "usage: vqdriver run (--launch EXE | --pid N) [--answer yes|no] [--until-stage TEXT]\n"
             "                    [--linger MS] [--close-at-stage TEXT [--close-delay MS]]\n"
             "                    [--second-click MS] [--keep-open] [--close-at-confirm]\n"
+            "                    [--query-end-session]\n"
             "                    [--timeout S] [--interval MS]\n"
             "       vqdriver snapshot [--pid N] [--timeout S]\n"
             "       vqdriver attrib PATH\n");
@@ -95,6 +99,10 @@ bool Parse(int argc, char** argv, Options& o) {
         }
         if (arg == "--close-at-confirm") {
             o.closeAtConfirm = true;
+            continue;
+        }
+        if (arg == "--query-end-session") {
+            o.queryEndSession = true;
             continue;
         }
         if (i + 1 >= argc) {
@@ -146,6 +154,14 @@ std::string WindowsPath(std::string path) {
         }
     }
     return path;
+}
+
+std::wstring Widen(const std::string& text) {
+    const int n = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+    std::wstring wide(n > 0 ? size_t(n) : 1, L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), n);
+    wide.resize(wide.size() - 1);
+    return wide;
 }
 
 class Clock {
@@ -218,6 +234,16 @@ bool ClickAndAnswer(const Clock& clock, HWND form, DWORD pid, const std::string&
     return true;
 }
 
+// Asks the window whether the session may end, as Windows does before a logoff; -1: no answer.
+int QueryEndSession(HWND form) {
+    DWORD_PTR answer = 0;
+    if (!SendMessageTimeoutA(form, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 1000,
+                             &answer)) {
+        return -1;
+    }
+    return answer != 0 ? 1 : 0;
+}
+
 int Finish(const Clock& clock, HANDLE process, HWND form, bool close) {
     if (close) {
         CloseMain(form);
@@ -244,11 +270,15 @@ int Run(const Options& o) {
     if (!o.launch.empty()) {
         const std::string exe = WindowsPath(o.launch);
         const std::string dir = exe.substr(0, exe.rfind('\\') + 1);
-        STARTUPINFOA si{};
+        // Wide: the ANSI call takes no program path past MAX_PATH, and a scenario starts one
+        // there. Such a folder cannot be a current directory; the program then starts elsewhere.
+        const std::wstring exeW = Widen(exe), dirW = Widen(dir);
+        STARTUPINFOW si{};
         si.cb = sizeof si;
         PROCESS_INFORMATION pi{};
-        if (!CreateProcessA(exe.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr,
-                            dir.empty() ? nullptr : dir.c_str(), &si, &pi)) {
+        const bool dirFits = !dir.empty() && dir.size() < MAX_PATH;
+        if (!CreateProcessW(exeW.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr,
+                            dirFits ? dirW.c_str() : nullptr, &si, &pi)) {
             Event(clock, "launch-failed", std::to_string(GetLastError()));
             return kExitProgramEnded;
         }
@@ -275,6 +305,7 @@ int Run(const Options& o) {
     bool reached = false;
     uint64_t closeAt = 0;
     bool closeArmed = false;
+    int endSession = -1;
     const uint64_t deadline = o.timeoutMs;
 
     for (;;) {
@@ -290,6 +321,13 @@ int Run(const Options& o) {
             fflush(stdout);
             last = now;
             haveLast = true;
+        }
+        if (o.queryEndSession) {
+            const int now = QueryEndSession(form);
+            if (now != -1 && now != endSession) {
+                Event(clock, "endsession", now ? "allowed" : "refused");
+                endSession = now;
+            }
         }
         if (!answered && haveLast) {
             closeArmed = closeArmed || o.closeAtConfirm;

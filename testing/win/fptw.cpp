@@ -2,12 +2,14 @@
 // upgrade gives it, records it outside the work directory and "flashes" by copying the image.
 //
 // Record file %VQ_TEST_FLASH_DIR%\flash.log, one line per event, fields split by tabs:
-//   start <ms> <own name> <command line> <current directory> <window>
+//   start <ms> <own name> <command line> <current directory> <window> <entries>
 //   fail  <ms> <own name> <exit code>
 //   done  <ms> <own name>
+// <entries> names what lies in the current directory when the tool starts, sorted, split by "/".
 // The simulated flash part is %VQ_TEST_FLASH_DIR%\flash.bin, written only by a successful run.
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -56,6 +58,25 @@ std::string WindowRequest() {
     return si.wShowWindow == SW_HIDE ? "hidden" : "show " + std::to_string(si.wShowWindow);
 }
 
+// Every name in `dir` but "." and "..", sorted, joined by "/" (which no file name holds).
+std::string EntriesOf(const std::string& dir) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((dir + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::string name = found.cFileName;
+            if (name != "." && name != "..") names.push_back(name);
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    std::sort(names.begin(), names.end(),
+              [](const std::string& a, const std::string& b) { return lstrcmpiA(a.c_str(), b.c_str()) < 0; });
+    std::string joined;
+    for (const std::string& name : names) joined += (joined.empty() ? "" : "/") + name;
+    return joined;
+}
+
 // The tool needs its part list and the driver libraries of its own width beside it.
 bool SupportFilesPresent(const std::string& dir) {
     if (GetFileAttributesA((dir + "\\" + kPartListName).c_str()) == INVALID_FILE_ATTRIBUTES) {
@@ -89,7 +110,8 @@ int main() {
     const std::string self = OwnName();
     const std::string cwd = CurrentDir();
     AppendLine(record, "start\t" + std::to_string(EpochMs()) + "\t" + self + "\t" +
-                           GetCommandLineA() + "\t" + cwd + "\t" + WindowRequest());
+                           GetCommandLineA() + "\t" + cwd + "\t" + WindowRequest() + "\t" +
+                           EntriesOf(cwd));
     auto fail = [&](int code) {
         AppendLine(record, "fail\t" + std::to_string(EpochMs()) + "\t" + self + "\t" +
                                std::to_string(code));

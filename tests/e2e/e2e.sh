@@ -51,7 +51,8 @@ close_at_confirm() {
 success() {
   scenario success
   export VQ_TEST_FLASH_MS=$LONG_FLASH_MS
-  drive --answer yes --second-click 1000 --until-stage "$S_SHUTTING_DOWN" --linger 6500 --timeout 90
+  drive --answer yes --second-click 1000 --until-stage "$S_SHUTTING_DOWN" --linger 6500 --timeout 90 \
+    --query-end-session
   check "reached Shuting down" [ -n "$(first_ms "$S_SHUTTING_DOWN")" ]
   check "stages in protocol order" in_protocol_order
   # Stages 1, 2, 4 and 5 can pass within one 250 ms tick here and then are never shown.
@@ -99,21 +100,83 @@ success() {
   program=$(cut -f3 <<<"$sd" | tr 'A-Z' 'a-z')
   check "the system directory's shutdown program" [ "$program" = 'c:\windows\system32\shutdown.exe' ]
   echo "shutdown $(( $(cut -f1 <<<"$sd") - epoch - t8 )) ms after stage 8 was seen"
+
+  # A logoff or restart asked for by anyone else waits while the upgrade runs, never otherwise.
+  check "logoff allowed before, refused during, allowed after the upgrade" \
+    [ "$(endsession_sequence)" = "allowed refused allowed" ]
+  check "refused from the confirmation on" [ "$(endsession_ms 2)" -le "$(first_ms "$S_FLASHING")" ]
+  check "refused for the whole flash" [ "$(endsession_ms 3)" -gt "$(last_ms "$S_FLASHING")" ]
+  check "allowed again before the program's own shutdown" \
+    [ $(( epoch + $(endsession_ms 3) )) -lt "$(cut -f1 <<<"$sd")" ]
   check "shutdown about 5 s after stage 8" between 4400 $(( $(cut -f1 <<<"$sd") - epoch - t8 )) 5600
 }
 
+# A work directory already there, from an earlier failed run or planted by someone: the tools
+# must see only the payload, never a DLL that was waiting beside them.
 leftover() {
   scenario leftover
   mkdir -p "$work"
   echo stale >"$work/stale.txt"
   head -c 1024 /dev/zero >"$work/Bios.bin"
   echo "not a program" >"$work/fptw64.exe"
+  cp "$bin/idrvdll32e.dll" "$work/version.dll"
+  local outside
+  outside=$(digest_except_work "$app")
   drive --answer yes --until-stage "$S_SHUTTING_DOWN" --linger 6000 --timeout 60
   check "stages in protocol order" in_protocol_order
   check "reached Shuting down" seen "$S_SHUTTING_DOWN"
+  check "the flash tool saw exactly the unpacked payload" \
+    [ "$(flash_lines | awk -F'\t' '$1 == "start" { print $7 }' | tr / '\n' | sort -f)" = "$(unpacked_payload)" ]
   check "the flash received the exact image, not the stale one" image_flashed
   check "work directory gone, stale files too" [ ! -e "$work" ]
+  check "nothing beside the work directory changed" [ "$(digest_except_work "$app")" = "$outside" ]
   check "shutdown called" [ "$(shutdown_lines | wc -l)" -eq 1 ]
+}
+
+# A link or junction named VqPTemp leads elsewhere: nothing is written, run or deleted there,
+# whether it stands there from the start or takes the directory's place while the flash runs.
+workdir_link() {
+  scenario workdir_link
+  local target="$dir/elsewhere" before
+  mkdir -p "$target"
+  echo "somebody's file" >"$target/keep.txt"
+  cp "$bin/../payload-inputs/Bios.bin" "$target/Bios.bin"
+  ln -s "$target" "$work"
+  before=$(digest "$target")
+  drive --answer yes --until-stage "$S_EXTRACT_FAILED" --linger 1500 --timeout 60
+  extract_failed
+  check "the link is left as it was" [ "$(readlink "$work")" = "$target" ]
+  check "nothing in the link's target changed" [ "$(digest "$target")" = "$before" ]
+
+  scenario workdir_link
+  mkdir -p "$target"
+  echo "somebody's file" >"$target/keep.txt"
+  before=$(digest "$target")
+  export VQ_TEST_FLASH_MS=3000
+  drive --answer yes --until-stage "$S_CLEANING" --linger 12000 --timeout 60 >/dev/null &
+  local driver=$!
+  check "flash started" wait_for 30 grep -q '^start' "$flash/flash.log"
+  mv "$work" "$dir/swapped-out"
+  ln -s "$target" "$work"
+  wait "$driver"
+  cat "$timeline"
+  check "the flash finished" [ "$(flash_event_count done)" -eq 1 ]
+  check "the clean-up stops on Remove temporary files ..." [ "$(last_field 5)" = "$S_CLEANING" ]
+  check "no later stage" bash -c "! grep -qF -e '$S_CLEAN_DONE' -e '$S_COMPLETE' '$timeline'"
+  check "the link is left as it was" [ "$(readlink "$work")" = "$target" ]
+  check "nothing in the link's target was deleted" [ "$(digest "$target")" = "$before" ]
+  check "no shutdown" no_shutdown
+}
+
+# A plain file named VqPTemp is somebody's data: it keeps its bytes and the upgrade stops.
+workdir_file() {
+  scenario workdir_file
+  printf 'not a directory\r\n' >"$work"
+  local outside
+  outside=$(digest "$app")
+  drive --answer yes --until-stage "$S_EXTRACT_FAILED" --linger 1500 --timeout 60
+  extract_failed
+  check "the file and everything beside it unchanged" [ "$(digest "$app")" = "$outside" ]
 }
 
 # Checks shared by the failures that end in "Extract file failed".
@@ -123,7 +186,6 @@ extract_failed() {
   check "failure message shown" [ "$(last_field 6)" = 'Fail to extract upgrade files\nFile may be corrupted' ]
   check "no later stage" in_order_until_failure "$S_EXTRACT_FAILED"
   check "flash tool never ran" [ ! -e "$flash/flash.log" ]
-  check "work directory kept, hidden" is_hidden "$work"
   check "no shutdown" no_shutdown
   check "button disabled" [ "$(last_field 4)" = 0 ]
 }
@@ -134,6 +196,7 @@ gzip_damaged() {
   flip_byte "$exe" $(( $(stat -c %s "$exe") - 4 - 8 ))
   drive --answer yes --until-stage "$S_EXTRACT_FAILED" --linger 1500 --timeout 60
   extract_failed
+  check "work directory kept, hidden" is_hidden "$work"
   check "the damaged member kept, the good ones unpacked" \
     bash -c "[ -f '$work/Bios.bin.gz' ] && [ ! -e '$work/Bios.bin' ] && [ -f '$work/fptw64.exe' ]"
 }
@@ -143,6 +206,7 @@ gzip_fails() {
   export VQ_TEST_GZIP_EXIT=1
   drive --answer yes --until-stage "$S_EXTRACT_FAILED" --linger 1500 --timeout 60
   extract_failed
+  check "work directory kept, hidden" is_hidden "$work"
   check "the extracted files stay" bash -c "[ -f '$work/Bios.bin.gz' ] && [ -f '$work/GZipW.exe' ]"
 }
 
@@ -151,6 +215,7 @@ bad_magic() {
   flip_byte "$exe" "$(container_offset "$exe")"
   drive --answer yes --until-stage "$S_EXTRACT_FAILED" --linger 1500 --timeout 60
   extract_failed
+  check "work directory kept, hidden" is_hidden "$work"
   check "work directory empty" dir_empty "$work"
 }
 
@@ -168,8 +233,10 @@ upgrade_failed() {
 flash_fails() {
   scenario flash_fails
   export VQ_TEST_FLASH_EXIT=7
-  drive --answer yes --until-stage "$S_UPGRADE_FAILED" --linger 1500 --timeout 60
+  drive --answer yes --until-stage "$S_UPGRADE_FAILED" --linger 1500 --timeout 60 --query-end-session
   upgrade_failed
+  check "a logoff is refused while the chain runs and allowed once it failed" \
+    [ "$(endsession_sequence)" = "allowed refused allowed" ]
   check "flash tool ran once and failed with 7" \
     [ "$(flash_lines | awk -F'\t' '$1 == "fail" { print $4 }')" = 7 ]
   for f in Bios.bin fptw64.exe fparts.txt idrvdll32e.dll Vorquint.exe; do
@@ -230,7 +297,7 @@ close_during_flash() {
 }
 
 case "${1:-}" in
-  setup | declined | close_at_confirm | success | leftover | gzip_damaged | gzip_fails | bad_magic | flash_fails | \
+  setup | declined | close_at_confirm | success | leftover | workdir_link | workdir_file | gzip_damaged | gzip_fails | bad_magic | flash_fails | \
     flash_missing | workdir_vanishes | close_before_shutdown | close_during_flash)
     "$1"
     [ "$1" = setup ] && exit 0

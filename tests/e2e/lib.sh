@@ -102,6 +102,12 @@ button_disabled_once_running() {
     END { exit bad }'
 }
 
+# The window's answers to a logoff request, as they changed (allowed|refused), and when.
+endsession_sequence() { awk -F'\t' '$1 == "#" && $2 == "endsession" { print $4 }' "$timeline" | paste -sd' '; }
+endsession_ms() { awk -F'\t' -v n="$1" '$1 == "#" && $2 == "endsession" && ++i == n { print $3 }' "$timeline"; }
+# last_ms CAPTION: when the caption was last seen
+last_ms() { samples | awk -F'\t' -v c="$1" '$5 == c { t = $1 } END { print t }'; }
+
 # between LOW VALUE HIGH
 between() { [ "$2" -ge "$1" ] && [ "$2" -le "$3" ]; }
 
@@ -113,6 +119,17 @@ no_shutdown() { [ ! -e "$flash/shutdown.log" ]; }
 is_hidden() { "$VQ_WINE" "$bin/vqdriver.exe" attrib "$1" | grep -q ' hidden'; }
 dir_empty() { [ -d "$1" ] && [ -z "$(ls -A "$1")" ]; }
 image_flashed() { cmp -s "$flash/flash.bin" "$bin/../payload-inputs/Bios.bin"; }
+
+# What the work directory holds once gzip has run: one name per line, sorted as by "sort -f".
+unpacked_payload() {
+  printf '%s\n' Vorquint.exe GZip.exe GZipW.exe fparts.txt fpt.exe fptw.exe fptw64.exe idrvdll.dll \
+    idrvdll32e.dll pmxdll.dll pmxdll32e.dll Bios.bin | sort -f
+}
+
+# digest DIR: every file's path, link target and content below DIR, one line each.
+digest() { (cd "$1" && find . \( -type f -printf '%p\n' -exec sha1sum {} \; \) -o -type l -printf '%p -> %l\n' | sort); }
+# digest_except_work DIR: the same, without the work directory.
+digest_except_work() { (cd "$1" && find . -path ./VqPTemp -prune -o \( -type f -exec sha1sum {} \; \) -o -type l -printf '%p -> %l\n' | sort); }
 
 # wait_for SECONDS COMMAND...: polls until the command succeeds.
 wait_for() {

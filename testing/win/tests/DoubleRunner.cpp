@@ -3,7 +3,65 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace vq::testing {
+
+namespace {
+
+// Runs a Unix program (Wine starts those too) on the Unix names of Windows paths; false when a
+// name cannot be had or the program cannot start. Its handle is signalled before it has done its
+// work, so the caller looks for the outcome.
+bool RunUnixOn(const char* program, const std::vector<std::string>& paths) {
+    using UnixNameFn = char*(CDECL*)(const WCHAR*);
+    const auto unixName = reinterpret_cast<UnixNameFn>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name")));
+    if (unixName == nullptr) {
+        return false;
+    }
+    std::string command = program;
+    for (const std::string& path : paths) {
+        WCHAR wide[MAX_PATH];
+        MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
+        char* name = unixName(wide);
+        if (name == nullptr) {
+            return false;
+        }
+        command.append(" \"").append(name).append("\"");
+        HeapFree(GetProcessHeap(), 0, name);
+    }
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+        return false;
+    }
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return true;
+}
+
+bool IsLink(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+bool WaitUntil(const std::string& path, bool link) {
+    for (int i = 0; i < 500; ++i) {
+        if (IsLink(path) == link) return true;
+        Sleep(10);
+    }
+    return false;
+}
+
+// Wine removes no Unix symlink through the Windows calls.
+void RemoveLink(const std::string& link) {
+    if (!RemoveDirectoryA(link.c_str()) && IsLink(link) && RunUnixOn("/bin/rm", {link})) {
+        WaitUntil(link, false);
+    }
+}
+
+}  // namespace
 
 ScratchDir::ScratchDir(const char* tag) {
     char temp[MAX_PATH];
@@ -29,6 +87,11 @@ void DeleteTree(const std::string& path) {
                 continue;
             }
             const std::string child = path + "\\" + name;
+            // A link goes by itself: what it leads to is not this tree's.
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+                RemoveLink(child);
+                continue;
+            }
             SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
             if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
                 DeleteTree(child);
@@ -39,6 +102,11 @@ void DeleteTree(const std::string& path) {
         FindClose(search);
     }
     RemoveDirectoryA(path.c_str());
+}
+
+bool MakeDirectoryLink(const std::string& link, const std::string& target) {
+    // Wine's own CreateSymbolicLink makes nothing.
+    return RunUnixOn("/bin/ln -s", {target, link}) && WaitUntil(link, true);
 }
 
 std::string BinDir() {

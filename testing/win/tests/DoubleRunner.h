@@ -24,7 +24,12 @@ private:
     std::string path_;
 };
 
+// Deletes everything below and at path; a link is removed by itself, never followed.
 void DeleteTree(const std::string& path);
+
+// Makes `link` a symbolic link to the directory `target`, as a Unix symlink (Wine shows it as a
+// reparse point, attributes 0x410); false where that cannot be done.
+bool MakeDirectoryLink(const std::string& link, const std::string& target);
 
 // The folder the running test program lies in: the doubles are built beside it.
 std::string BinDir();

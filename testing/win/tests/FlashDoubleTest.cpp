@@ -74,12 +74,14 @@ TEST_P(FlashDouble, WritesTheImageAndRecordsWhatItWasGiven) {
     const auto lines = Lines(flash / "flash.log");
     ASSERT_EQ(lines.size(), 2u);
     const auto start = Fields(lines[0]);
-    ASSERT_EQ(start.size(), 6u);
+    ASSERT_EQ(start.size(), 7u);
     EXPECT_EQ(start[0], "start");
     EXPECT_EQ(start[2], name);
     EXPECT_EQ(start[3], kArgs);
     EXPECT_EQ(lstrcmpiA(start[4].c_str(), work.Path().c_str()), 0) << start[4];
     EXPECT_EQ(start[5], "hidden");
+    EXPECT_EQ(start[6], std::string(is64 ? "Bios.bin/fparts.txt/fptw64.exe/idrvdll32e.dll/pmxdll32e.dll"
+                                          : "Bios.bin/fparts.txt/fptw.exe/idrvdll.dll/pmxdll.dll"));
     EXPECT_EQ(Fields(lines[1])[0], "done");
 }
 

@@ -42,6 +42,8 @@ TEST(ShutdownCommandLine, RunsTheSystemDirectorysProgramByFullPath) {
     // Unquoted, "C:\My Windows\..." would first try to run "C:\My.exe".
     EXPECT_EQ(ShutdownCommandLine("C:\\My Windows\\system32"),
               "\"C:\\My Windows\\system32\\shutdown.exe\" /s /f /t 0");
+    // No system directory known: nothing runs, since a bare name finds a copy beside the program.
+    EXPECT_EQ(ShutdownCommandLine(""), "");
 }
 
 TEST(FlashToolFor, SixtyFourBitSystemsGetTheSixtyFourBitBuild) {

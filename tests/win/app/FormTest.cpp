@@ -7,6 +7,7 @@
 
 #include "app/Vorquint_form.h"
 #include "app/WorkDir.h"
+#include "upgrade/ProcessInfo.h"
 #include "ui/Application.h"
 #include "ui/ControlIds.h"
 
@@ -31,9 +32,8 @@ protected:
 };
 
 TEST_F(FormTest, StateAfterConstruction) {
-    char exe[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, exe, MAX_PATH);
-    EXPECT_EQ(Form1->FWorkDir, vq::WorkDirOf(exe));
+    EXPECT_EQ(Form1->FExeName, vq::RunningExePath());
+    EXPECT_EQ(Form1->FWorkDir, vq::WorkDirOf(Form1->FExeName));
     EXPECT_EQ(Form1->FStage.load(), stStopped);
     // The test build is a 64-bit program, so the system is 64-bit even though it is not WOW64.
     EXPECT_EQ(Form1->FIs64BitOS, 1);
@@ -62,6 +62,31 @@ TEST_F(FormTest, TextsOfTheFormUnit) {
                  "save your works.\nThe system will shutdown after upgrade.");
     EXPECT_STREQ(PayloadFileNames[0], "Vorquint.exe");
     EXPECT_STREQ(PayloadFileNames[11], "Bios.bin.gz");
+}
+
+// Windows asks before a logoff or restart: refused from the confirmation until the chain failed
+// or its clean-up is done, allowed at any other time.
+TEST_F(FormTest, ALogoffWaitsForARunningUpgradeOnly) {
+    auto asked = [] { return SendMessageA(Form1->Handle(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF); };
+    EXPECT_EQ(asked(), TRUE) << "no upgrade started";
+    // Stand-ins for the workers: the chain counts as running while the clean-up has not ended.
+    HANDLE cleanup = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    ExtractThreadHandle = GetCurrentThread();
+    CleanupThreadHandle = cleanup;
+    for (int32_t stage : {stStopped, stExtracting, stFlashing, stFlashDone, stCleaning}) {
+        Form1->FStage.store(stage);
+        EXPECT_EQ(asked(), FALSE) << "stage " << stage;
+    }
+    for (int32_t stage : {stExtractFailed, stUpgradeFailed, stCleanDone, stComplete, stShuttingDown}) {
+        Form1->FStage.store(stage);
+        EXPECT_EQ(asked(), TRUE) << "stage " << stage;
+    }
+    Form1->FStage.store(stCleaning);
+    SetEvent(cleanup);  // the clean-up found no work directory and ended on stCleaning
+    EXPECT_EQ(asked(), TRUE);
+    ExtractThreadHandle = CleanupThreadHandle = nullptr;
+    Form1->FStage.store(stStopped);
+    CloseHandle(cleanup);
 }
 
 TEST_F(FormTest, DestroyWithoutUpgradeIsHarmless) {

@@ -46,19 +46,46 @@ std::string TextOf(HWND hwnd) {
     return buf;
 }
 
+// The program started as a user starts it; null when it showed no window in time.
+struct Started {
+    PROCESS_INFORMATION pi{};
+    HWND form = nullptr;
+};
+
+Started Launch(const std::string& exe) {
+    Started s;
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    std::string cmd = "\"" + exe + "\"";
+    if (!CreateProcessA(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &s.pi)) {
+        return s;
+    }
+    for (int i = 0; i < 200 && !s.form; ++i) {
+        Sleep(50);
+        s.form = FindFormOf(s.pi.dwProcessId);
+    }
+    return s;
+}
+
+// Closes the window as the close box does; the program's exit code, or -1 when it stays.
+long CloseAndWait(Started& s) {
+    if (s.form) PostMessageA(s.form, WM_CLOSE, 0, 0);
+    DWORD code = 1234;
+    const bool ended = WaitForSingleObject(s.pi.hProcess, 10000) == WAIT_OBJECT_0;
+    if (!ended) TerminateProcess(s.pi.hProcess, 1);
+    GetExitCodeProcess(s.pi.hProcess, &code);
+    CloseHandle(s.pi.hThread);
+    CloseHandle(s.pi.hProcess);
+    return ended ? long(code) : -1;
+}
+
 TEST(Start, WindowAppearsAndClosingEndsWithExitCodeZero) {
     const std::string exe = BesideMe("Vorquint.exe");
     ASSERT_NE(GetFileAttributesA(exe.c_str()), INVALID_FILE_ATTRIBUTES) << exe;
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    std::string cmd = "\"" + exe + "\"";
-    ASSERT_TRUE(CreateProcessA(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
-    HWND form = nullptr;
-    for (int i = 0; i < 200 && !form; ++i) {
-        Sleep(50);
-        form = FindFormOf(pi.dwProcessId);
-    }
+    Started s = Launch(exe);
+    ASSERT_NE(s.pi.hProcess, nullptr);
+    HWND form = s.form;
+    if (!form) CloseAndWait(s);
     ASSERT_NE(form, nullptr) << "no window captioned " << vq::kFormCaption;
     EXPECT_EQ(TextOf(GetDlgItem(form, vq::kIdLabelDesc)),
               "Upgrade your Sugarbay platform to support Ivybridge processors\n"
@@ -70,14 +97,13 @@ TEST(Start, WindowAppearsAndClosingEndsWithExitCodeZero) {
         caption = TextOf(GetDlgItem(form, vq::kIdLabelCurProgress));
     }
     EXPECT_EQ(caption, "Stopped");
+    // No upgrade runs: a logoff may go ahead.
+    DWORD_PTR answer = 0;
+    EXPECT_TRUE(SendMessageTimeoutA(form, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG,
+                                    5000, &answer));
+    EXPECT_EQ(answer, DWORD_PTR(TRUE));
 
-    PostMessageA(form, WM_CLOSE, 0, 0);
-    ASSERT_EQ(WaitForSingleObject(pi.hProcess, 10000), WAIT_OBJECT_0);
-    DWORD code = 1234;
-    GetExitCodeProcess(pi.hProcess, &code);
-    EXPECT_EQ(code, 0u);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
+    EXPECT_EQ(CloseAndWait(s), 0);
     // Closing without an upgrade leaves nothing behind.
     EXPECT_EQ(GetFileAttributesA(BesideMe("VqPTemp").c_str()), INVALID_FILE_ATTRIBUTES);
 }

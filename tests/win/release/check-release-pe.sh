@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The release program is a 32-bit GUI PE that needs nothing but system DLLs.
+# The release program is a 32-bit GUI PE that imports nothing a planted DLL could stand in for.
 set -uo pipefail
 exe=$1
 fail=0
@@ -12,13 +12,16 @@ grep -Eq '^Subsystem[[:space:]]*00000002' <<<"$dump" || bad "subsystem is not Wi
 grep -Eq '^Time/Date[[:space:]]*Thu Jan  1 00:00:00 1970|^Time/Date[[:space:]]*00000000' <<<"$dump" \
   || bad "the header carries a link time stamp (builds would differ)"
 
-# System DLLs only: nothing of the toolchain's runtime may be needed at run time.
-allowed='^(KERNEL32|USER32|GDI32|COMCTL32|ADVAPI32|SHELL32|UxTheme|MSIMG32|msvcrt|ntdll)\.dll$'
+# Imports are resolved from the program's own folder first, before the program can restrict the
+# search, except for KnownDLLs (always the system's copies) and the common controls (bound through
+# the manifest). Anything else, even a system DLL, could be a planted copy running elevated.
+known_dlls='KERNEL32|USER32|GDI32|ADVAPI32|SHELL32|OLE32|OLEAUT32|SHLWAPI|COMDLG32|IMM32|msvcrt|ntdll'
+allowed="^($known_dlls|COMCTL32)\.dll\$"
 dlls=$(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$dump")
 [ -n "$dlls" ] || bad "no imports found"
 while read -r d; do
   [ -z "$d" ] && continue
-  grep -Eiq "$allowed" <<<"$d" || bad "imports $d, which is not a system DLL"
+  grep -Eiq "$allowed" <<<"$d" || bad "imports $d, which is neither a KnownDLL nor the common controls"
 done <<<"$dlls"
 echo "imports: $(tr '\n' ' ' <<<"$dlls")"
 

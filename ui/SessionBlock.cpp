@@ -1,0 +1,31 @@
+// The reason Windows shows when it is asked to end the session while the window holds it back.
+#include "ui/SessionBlock.h"
+
+#include "base/SystemCalls.h"
+
+namespace vq::ui {
+
+void TSessionBlock::Hold(HWND window, const wchar_t* reason) {
+    if (window_ != nullptr) {
+        return;
+    }
+    // Looked up at run time: systems before Vista lack the calls, and the program runs there.
+    const auto create = LookUpShutdownBlockReasonCreate();
+    // Held even where the reason cannot be shown: the refusal itself does not depend on it.
+    if (create) {
+        create(window, reason);
+    }
+    window_ = window;
+}
+
+void TSessionBlock::Release() {
+    if (window_ == nullptr) {
+        return;
+    }
+    if (const auto destroy = LookUpShutdownBlockReasonDestroy()) {
+        destroy(window_);
+    }
+    window_ = nullptr;
+}
+
+}  // namespace vq::ui
