@@ -4,6 +4,7 @@
 #include "app/WorkDir.h"
 #include "base/SystemCalls.h"
 #include "ui/ControlIds.h"
+#include "ui/StageTable.h"
 #include "upgrade/ProcessInfo.h"
 #include "upgrade/UpgradeRules.h"
 
@@ -23,7 +24,6 @@ const char* const MsgConfirm =
     "Please close all other applications & save your works.\n"
     "The system will shutdown after upgrade.";
 // Wide: the only text the system takes in UTF-16 alone (ShutdownBlockReasonCreate).
-const wchar_t* const MsgSessionBlocked = L"Do Not Abort the Upgrade or Turn Off the Power";
 
 namespace {
 
@@ -71,7 +71,8 @@ void TForm1::DoTimer(UINT_PTR) {
     // Windows asks before it ends a session; a restart by an update must not cut the hidden flash
     // tool off halfway through its write. The reason goes before the program's own shutdown.
     if (UpgradeRunning()) {
-        SessionBlock.Hold(Handle(), MsgSessionBlocked);
+        // The reason is the message the window shows while the flash tool runs.
+        SessionBlock.Hold(Handle(), vq::ui::StageTable[stFlashing].Message);
     } else {
         SessionBlock.Release();
     }

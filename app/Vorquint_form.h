@@ -78,7 +78,6 @@ extern HANDLE ShutdownThreadHandle;
 extern const char* const MsgTitle;
 extern const char* const MsgDescription;
 extern const char* const MsgConfirm;
-extern const wchar_t* const MsgSessionBlocked;
 
 // Entry names of the payload, index = entry number.
 inline constexpr const auto& PayloadFileNames = vq::kPayloadFileNames;

@@ -5,7 +5,11 @@
 
 namespace vq::ui {
 
-void TSessionBlock::Hold(HWND window, const wchar_t* reason) {
+namespace {
+constexpr int kMaxReasonChars = 256;  // a stage message and its terminator
+}  // namespace
+
+void TSessionBlock::Hold(HWND window, const char* reason) {
     if (window_ != nullptr) {
         return;
     }
@@ -13,7 +17,9 @@ void TSessionBlock::Hold(HWND window, const wchar_t* reason) {
     const auto create = LookUpShutdownBlockReasonCreate();
     // Held even where the reason cannot be shown: the refusal itself does not depend on it.
     if (create) {
-        create(window, reason);
+        // The system takes the reason only as UTF-16.
+        wchar_t wide[kMaxReasonChars] = {};
+        if (MultiByteToWideChar(CP_ACP, 0, reason, -1, wide, kMaxReasonChars) > 0) create(window, wide);
     }
     window_ = window;
 }

@@ -14,8 +14,8 @@ public:
     TSessionBlock(const TSessionBlock&) = delete;
     TSessionBlock& operator=(const TSessionBlock&) = delete;
 
-    // Registers `reason` for `window` unless a reason is registered already.
-    void Hold(HWND window, const wchar_t* reason);
+    // Registers `reason` (an ANSI text) for `window` unless a reason is registered already.
+    void Hold(HWND window, const char* reason);
     // Withdraws the reason, if one is registered.
     void Release();
     bool Held() const { return window_ != nullptr; }
