@@ -3,8 +3,9 @@
 //
 // The entry number is also the DOS face's name for an entry ("VQExt_" + number). An entry whose
 // Windows name ends in ".gz" is stored as one gzip member; the Windows face decompresses all of
-// them, the DOS face only the three it uses (DosInflate). DosName is what the DOS face calls the
-// file while it runs it or hands it to a tool (after decompression for a gzip member).
+// them, the DOS face only the three it uses (DosInflate). WinUseName and DosName are what each
+// face calls the file while it runs it or hands it to a tool (after decompression for a gzip
+// member); Windows ignores the letter case, so "gzipw.exe" starts the file "GZipW.exe".
 #pragma once
 
 #include <stdint.h>
@@ -28,25 +29,26 @@ enum PayloadEntry : uint32_t {
 };
 
 struct TPayloadEntryInfo {
-    const char* WinName;  // file name the Windows face extracts the entry to
-    bool Gzip;            // stored as one gzip member (the Windows name ends in ".gz")
-    bool DosInflate;      // the DOS face decompresses it before use
-    const char* DosName;  // name under which the DOS face uses it, or nullptr
+    const char* WinName;     // file name the Windows face extracts the entry to
+    bool Gzip;               // stored as one gzip member (the Windows name ends in ".gz")
+    bool DosInflate;         // the DOS face decompresses it before use
+    const char* DosName;     // name under which the DOS face uses it, or nullptr
+    const char* WinUseName;  // name under which the Windows face uses it, or nullptr
 };
 
 inline constexpr TPayloadEntryInfo kPayloadEntries[kPayloadEntryCount] = {
-    {"Vorquint.exe", false, false, nullptr},
-    {"GZip.exe", false, false, "gzip.exe"},
-    {"GZipW.exe", false, false, nullptr},
-    {"fparts.txt.gz", true, true, "fparts.txt"},
-    {"fpt.exe.gz", true, true, "flash.exe"},
-    {"fptw.exe.gz", true, false, nullptr},
-    {"fptw64.exe.gz", true, false, nullptr},
-    {"idrvdll.dll.gz", true, false, nullptr},
-    {"idrvdll32e.dll.gz", true, false, nullptr},
-    {"pmxdll.dll.gz", true, false, nullptr},
-    {"pmxdll32e.dll.gz", true, false, nullptr},
-    {"Bios.bin.gz", true, true, "Bios.bin"},
+    {"Vorquint.exe", false, false, nullptr, nullptr},
+    {"GZip.exe", false, false, "gzip.exe", nullptr},
+    {"GZipW.exe", false, false, nullptr, "gzipw.exe"},
+    {"fparts.txt.gz", true, true, "fparts.txt", nullptr},
+    {"fpt.exe.gz", true, true, "flash.exe", nullptr},
+    {"fptw.exe.gz", true, false, nullptr, "fptw.exe"},
+    {"fptw64.exe.gz", true, false, nullptr, "fptw64.exe"},
+    {"idrvdll.dll.gz", true, false, nullptr, nullptr},
+    {"idrvdll32e.dll.gz", true, false, nullptr, nullptr},
+    {"pmxdll.dll.gz", true, false, nullptr, nullptr},
+    {"pmxdll32e.dll.gz", true, false, nullptr, nullptr},
+    {"Bios.bin.gz", true, true, "Bios.bin", "Bios.bin"},
 };
 
 // The Windows names alone, index = entry number, as ExtractPayload takes them.

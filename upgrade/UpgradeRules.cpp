@@ -19,7 +19,11 @@ bool ChainOver(int32_t stage) {
 }
 
 const char* FlashToolFor(bool is64BitOS) {
-    return is64BitOS ? kFlashTool64 : kFlashTool32;
+    return kPayloadEntries[is64BitOS ? kEntryWinFlash64 : kEntryWinFlash32].WinUseName;
+}
+
+std::string FlashCommandLine() {
+    return std::string(kFlashWriteOption).append(kPayloadEntries[kEntryFlashImage].WinUseName);
 }
 
 std::string PathInDir(std::string_view dir, std::string_view name) {

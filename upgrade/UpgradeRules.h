@@ -6,14 +6,15 @@
 #include <string>
 #include <string_view>
 
+#include "payload/PayloadEntries.h"
+
 namespace vq {
 
-// Tools are started by bare name from the work directory; command lines hold only arguments.
-inline constexpr const char* kGzipTool = "gzipw.exe";
+// Tools are started by bare name from the work directory (their names are the payload's entry
+// table's); command lines hold only arguments.
+inline constexpr const char* kGzipTool = kPayloadEntries[kEntryWinGzip].WinUseName;
 inline constexpr const char* kGzipCommandLine = " -df *.gz";
-inline constexpr const char* kFlashTool32 = "fptw.exe";
-inline constexpr const char* kFlashTool64 = "fptw64.exe";
-inline constexpr const char* kFlashCommandLine = " -f Bios.bin";
+inline constexpr std::string_view kFlashWriteOption = " -f ";  // followed by the image's name
 
 // The system's own shutdown program, never a copy that lies beside the executable.
 inline constexpr std::string_view kShutdownProgram = "shutdown.exe";
@@ -38,6 +39,9 @@ bool ChainOver(int32_t stage);
 
 // The flash tool build for the running system.
 const char* FlashToolFor(bool is64BitOS);
+
+// The flash tool's command line: write the decompressed image (" -f Bios.bin").
+std::string FlashCommandLine();
 
 // dir + "\" + name, without doubling the "\" of a root such as "D:\".
 std::string PathInDir(std::string_view dir, std::string_view name);

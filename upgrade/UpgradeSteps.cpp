@@ -19,7 +19,7 @@ bool UnpackPayload(const std::string& exePath, const std::string& workDir, const
 }
 
 bool FlashImage(const std::string& workDir, bool is64BitOS) {
-    return RunHiddenProcess(workDir, FlashToolFor(is64BitOS), kFlashCommandLine) == 0;
+    return RunHiddenProcess(workDir, FlashToolFor(is64BitOS), FlashCommandLine().c_str()) == 0;
 }
 
 void ShutDownSystem() {

@@ -46,9 +46,11 @@ TEST(ShutdownCommandLine, RunsTheSystemDirectorysProgramByFullPath) {
     EXPECT_EQ(ShutdownCommandLine(""), "");
 }
 
-TEST(FlashToolFor, SixtyFourBitSystemsGetTheSixtyFourBitBuild) {
+TEST(Tools, TheSystemsFlashToolBuildAndTheCommandLinesFromTheEntryTable) {
     EXPECT_STREQ(FlashToolFor(true), "fptw64.exe");
     EXPECT_STREQ(FlashToolFor(false), "fptw.exe");
+    EXPECT_EQ(FlashCommandLine(), " -f Bios.bin");
+    EXPECT_STREQ(kGzipTool, "gzipw.exe");
 }
 
 }  // namespace

@@ -67,7 +67,7 @@ TEST_F(RunHiddenProcessTest, PassesTheArgumentsAloneAndStartsTheChildHiddenInThe
     ScopedEnv record("VQ_TEST_FLASH_DIR", flash.Path().c_str());
     CopyInto(work.Path(), "fptw64.exe");
     // No image in the work directory: the double records what it got, then fails with 3.
-    EXPECT_EQ(RunHiddenProcess(work.Path(), kFlashTool64, kFlashCommandLine), 3u);
+    EXPECT_EQ(RunHiddenProcess(work.Path(), FlashToolFor(true), FlashCommandLine().c_str()), 3u);
     const auto log = ReadBytes(flash / "flash.log");
     const std::string text(log.begin(), log.end());
     EXPECT_NE(text.find("\tfptw64.exe\t -f Bios.bin\t" + work.Path() + "\thidden\t"), std::string::npos)
@@ -75,10 +75,10 @@ TEST_F(RunHiddenProcessTest, PassesTheArgumentsAloneAndStartsTheChildHiddenInThe
 }
 
 TEST_F(RunHiddenProcessTest, AToolThatCannotStartCountsAsFailed) {
-    EXPECT_EQ(RunHiddenProcess(work.Path(), kFlashTool64, kFlashCommandLine), kToolNotRun);
+    EXPECT_EQ(RunHiddenProcess(work.Path(), FlashToolFor(true), FlashCommandLine().c_str()), kToolNotRun);
     testing::WriteBytes(work / "fptw64.exe", {'n', 'o', 't', ' ', 'a', 'n', ' ', 'e', 'x', 'e'});
-    EXPECT_EQ(RunHiddenProcess(work.Path(), kFlashTool64, kFlashCommandLine), kToolNotRun);
-    EXPECT_EQ(RunHiddenProcess(work.Path() + "\\missing", kFlashTool64, kFlashCommandLine),
+    EXPECT_EQ(RunHiddenProcess(work.Path(), FlashToolFor(true), FlashCommandLine().c_str()), kToolNotRun);
+    EXPECT_EQ(RunHiddenProcess(work.Path() + "\\missing", FlashToolFor(true), FlashCommandLine().c_str()),
               kToolNotRun);
 }
 
