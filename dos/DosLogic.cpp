@@ -2,6 +2,7 @@
 #include "DosLogic.h"
 
 #include "Str.h"
+#include "payload/PayloadEntries.h"
 
 namespace vq::dos {
 
@@ -16,7 +17,7 @@ bool FormWorkDirPath(const char* startDir, char (&out)[kPathBytes]) { return Joi
 
 void FormEntryName(uint32_t i, char (&out)[kEntryNameBytes]) {
     char digits[11];
-    rt::StrCopy(out, sizeof out, kEntryNamePrefix);
+    rt::StrCopy(out, sizeof out, vq::kDosEntryNamePrefix);
     rt::StrAppend(out, sizeof out, rt::FormatUnsigned(i, digits));
 }
 

@@ -12,7 +12,6 @@ namespace vq::dos {
 
 inline constexpr uint32_t kPathBytes = 80;  // every path buffer, terminator included
 using vq::kWorkDirName;
-inline constexpr const char* kEntryNamePrefix = "VQExt_";
 inline constexpr uint32_t kCopyChunkBytes = 49152;
 
 // dir + "\" (unless it already ends with one) + name; false if it does not fit.

@@ -28,6 +28,9 @@ enum PayloadEntry : uint32_t {
     kPayloadEntryCount = 12,
 };
 
+// The DOS face's file name of entry i: this prefix and i in decimal.
+inline constexpr const char* kDosEntryNamePrefix = "VQExt_";
+
 struct TPayloadEntryInfo {
     const char* WinName;     // file name the Windows face extracts the entry to
     bool Gzip;               // stored as one gzip member (the Windows name ends in ".gz")

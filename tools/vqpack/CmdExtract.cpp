@@ -21,9 +21,6 @@ constexpr const char* kExtractUsage =
     "  program's name for it (entry 0 is the image, \"Vorquint.exe\"), or with --numbered as\n"
     "  VQExt_0 .. VQExt_<N-1> like the DOS program. Existing files are replaced.\n";
 
-// The DOS program's names: the prefix and the entry number in decimal.
-constexpr const char* kNumberedPrefix = "VQExt_";
-
 }  // namespace
 
 int RunExtractCommand(int argc, char** argv) {
@@ -66,7 +63,7 @@ int RunExtractCommand(int argc, char** argv) {
         return kExitFailed;
     }
     for (uint32_t i = 0; i < view.Extents.size(); ++i) {
-        const std::string name = numbered ? kNumberedPrefix + std::to_string(i) : kPayloadFileNames[i];
+        const std::string name = numbered ? kDosEntryNamePrefix + std::to_string(i) : kPayloadFileNames[i];
         const std::string out = (std::filesystem::path(paths[1]) / name).string();
         const TPayloadEntry& e = view.Extents[i];
         if (!WriteFileAtomic(out, file.data() + e.Offset, e.Length, err)) {
