@@ -5,7 +5,7 @@
 
 #include "ui/ControlIds.h"
 
-namespace vq::driver {
+namespace vq::testing {
 
 namespace {
 
@@ -211,4 +211,4 @@ uint64_t EpochMs() {
     return (t - kFileTimeTo1970) / kFileTimeUnitsPerMs;
 }
 
-}  // namespace vq::driver
+}  // namespace vq::testing

@@ -7,7 +7,7 @@
 
 #include <string>
 
-namespace vq::driver {
+namespace vq::testing {
 
 // The confirmation box: a standard message box of the program's process with this caption.
 inline constexpr const char* kConfirmCaption = "Vorquint";
@@ -69,4 +69,4 @@ std::string FormatSample(uint64_t elapsedMs, const Sample& sample);
 // Milliseconds since 1970 (UTC), the clock the test doubles write too.
 uint64_t EpochMs();
 
-}  // namespace vq::driver
+}  // namespace vq::testing

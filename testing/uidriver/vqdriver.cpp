@@ -25,7 +25,7 @@
 
 namespace {
 
-using namespace vq::driver;
+using namespace vq::testing;
 
 constexpr int kExitOk = 0;
 constexpr int kExitUsage = 2;

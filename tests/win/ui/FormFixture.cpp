@@ -1,7 +1,7 @@
 // The per-test main form: built as the entry builds it, destroyed and drained after each test.
 #include "tests/win/ui/FormFixture.h"
 
-namespace vq::uitest {
+namespace vq::test {
 
 void FormTest::SetUpTestSuite() {
     // One application object for the whole program, as in the product; it ends with the process.
@@ -97,4 +97,4 @@ std::vector<uint32_t> FormTest::Capture(int id, int& width, int& height) {
     return pixels;
 }
 
-}  // namespace vq::uitest
+}  // namespace vq::test

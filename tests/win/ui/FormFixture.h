@@ -12,7 +12,7 @@
 #include "ui/Application.h"
 #include "ui/ControlIds.h"
 
-namespace vq::uitest {
+namespace vq::test {
 
 struct Box {
     int left, top, width, height;
@@ -50,4 +50,4 @@ inline int Red(uint32_t p) { return (p >> 16) & 0xFF; }
 inline int Green(uint32_t p) { return (p >> 8) & 0xFF; }
 inline int Blue(uint32_t p) { return p & 0xFF; }
 
-}  // namespace vq::uitest
+}  // namespace vq::test

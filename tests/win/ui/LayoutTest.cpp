@@ -7,7 +7,7 @@
 #include <commctrl.h>
 #include <uxtheme.h>
 
-namespace vq::uitest {
+namespace vq::test {
 namespace {
 
 std::string ClassOf(HWND h) {
@@ -169,4 +169,4 @@ TEST_F(Layout, MinimiseAndRestoreGoThroughTheTaskbarWindow) {
 }
 
 }  // namespace
-}  // namespace vq::uitest
+}  // namespace vq::test

@@ -11,7 +11,7 @@
 #include <commctrl.h>
 #include "ui/StageTable.h"
 
-namespace vq::uitest {
+namespace vq::test {
 namespace {
 
 using Tick = FormTest;
@@ -227,9 +227,9 @@ std::string PressAndDecline(MSG key) {
     std::atomic<bool> done = false;
     std::thread answer([&boxText, &done] {
         for (int i = 0; i < 40 && !done; ++i) {
-            if (HWND box = vq::driver::FindConfirmBox(GetCurrentProcessId())) {
-                boxText = vq::driver::ConfirmText(box);
-                vq::driver::AnswerConfirm(box, false);
+            if (HWND box = vq::testing::FindConfirmBox(GetCurrentProcessId())) {
+                boxText = vq::testing::ConfirmText(box);
+                vq::testing::AnswerConfirm(box, false);
                 break;
             }
             Sleep(25);
@@ -269,4 +269,4 @@ TEST_F(Tick, GreyedButtonCaptionAfterTheUpgradeStarts) {
 }
 
 }  // namespace
-}  // namespace vq::uitest
+}  // namespace vq::test
