@@ -13,11 +13,9 @@ if(VQ_WINDOWS)
 endif()
 
 # GoogleTest from Debian's sources, built with whatever compiler this tree uses.
-if(NOT TARGET gtest)
-  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
-  set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
-  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
-endif()
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
 
 # vq_add_test(NAME SOURCES... [LIBS ...] [PROPERTIES ...]): a GoogleTest program.
 # Native tests are discovered case by case; Windows tests run as one CTest test per program
