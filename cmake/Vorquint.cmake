@@ -12,6 +12,14 @@ if(VQ_WINDOWS)
   add_link_options(-Wl,--no-insert-timestamp -static -static-libgcc -static-libstdc++)
 endif()
 
+# The Windows program's own code (what ships, also in the test build): without C++ exceptions,
+# which nothing in it throws or catches; the runtime's own errors end in app/RuntimeErrors.cpp.
+function(vq_product_code)
+  foreach(target ${ARGN})
+    target_compile_options(${target} PRIVATE -fno-exceptions)
+  endforeach()
+endfunction()
+
 # GoogleTest from Debian's sources, built with whatever compiler this tree uses.
 if(NOT TARGET gtest)
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)

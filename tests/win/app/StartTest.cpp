@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <stdint.h>
+
 #include <string>
 
 #include "app/WorkDir.h"
@@ -46,20 +48,42 @@ std::string TextOf(HWND hwnd) {
     return buf;
 }
 
-TEST(Start, WindowAppearsAndClosingEndsWithExitCodeZero) {
+// Starts the built program and waits for its window.
+HWND Launch(PROCESS_INFORMATION& pi) {
     const std::string exe = BesideMe("Vorquint.exe");
-    ASSERT_NE(GetFileAttributesA(exe.c_str()), INVALID_FILE_ATTRIBUTES) << exe;
+    EXPECT_NE(GetFileAttributesA(exe.c_str()), INVALID_FILE_ATTRIBUTES) << exe;
     STARTUPINFOA si{};
     si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
     std::string cmd = "\"" + exe + "\"";
-    ASSERT_TRUE(CreateProcessA(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+    if (!CreateProcessA(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+        ADD_FAILURE() << "cannot start " << exe;
+        return nullptr;
+    }
     HWND form = nullptr;
     for (int i = 0; i < 200 && !form; ++i) {
         Sleep(50);
         form = FindFormOf(pi.dwProcessId);
     }
-    ASSERT_NE(form, nullptr) << "no window captioned " << vq::kFormCaption;
+    EXPECT_NE(form, nullptr) << "no window captioned " << vq::kFormCaption;
+    return form;
+}
+
+DWORD EndedWith(const PROCESS_INFORMATION& pi) {
+    if (WaitForSingleObject(pi.hProcess, 10000) != WAIT_OBJECT_0) {
+        ADD_FAILURE() << "the program did not end";
+        TerminateProcess(pi.hProcess, 99);
+    }
+    DWORD code = 1234;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return code;
+}
+
+TEST(Start, WindowAppearsAndClosingEndsWithExitCodeZero) {
+    PROCESS_INFORMATION pi{};
+    HWND form = Launch(pi);
+    ASSERT_NE(form, nullptr);
     EXPECT_EQ(TextOf(GetDlgItem(form, vq::kIdLabelDesc)),
               "Upgrade your Sugarbay platform to support Ivybridge processors\n"
               "Disclaimer: Do Not abort the upgrade after starting it");
@@ -72,14 +96,53 @@ TEST(Start, WindowAppearsAndClosingEndsWithExitCodeZero) {
     EXPECT_EQ(caption, "Stopped");
 
     PostMessageA(form, WM_CLOSE, 0, 0);
-    ASSERT_EQ(WaitForSingleObject(pi.hProcess, 10000), WAIT_OBJECT_0);
-    DWORD code = 1234;
-    GetExitCodeProcess(pi.hProcess, &code);
-    EXPECT_EQ(code, 0u);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
+    EXPECT_EQ(EndedWith(pi), 0u);
     // Closing without an upgrade leaves nothing behind.
     EXPECT_EQ(GetFileAttributesA(BesideMe("VqPTemp").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+struct ErrorBox {
+    DWORD pid;
+    HWND box = nullptr;
+};
+
+BOOL CALLBACK MatchErrorBox(HWND hwnd, LPARAM lp) {
+    auto* b = reinterpret_cast<ErrorBox*>(lp);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(hwnd, &owner);
+    char cls[16] = {};
+    GetClassNameA(hwnd, cls, sizeof cls);
+    if (owner == b->pid && std::string(cls) == "#32770" && IsWindowVisible(hwnd)) {
+        b->box = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// A fault in any of the program's threads (here one that jumps to nowhere, started from
+// outside): the error box, and after it exit code 0 rather than a crash.
+TEST(Start, AFaultShowsTheErrorBoxAndEndsWithExitCodeZero) {
+    PROCESS_INFORMATION pi{};
+    HWND form = Launch(pi);
+    ASSERT_NE(form, nullptr);
+    const auto nowhere = reinterpret_cast<LPTHREAD_START_ROUTINE>(uintptr_t{0x10});
+    HANDLE faulting = CreateRemoteThread(pi.hProcess, nullptr, 0, nowhere, nullptr, 0, nullptr);
+    EXPECT_NE(faulting, nullptr);
+    if (faulting) CloseHandle(faulting);
+
+    ErrorBox found{pi.dwProcessId};
+    for (int i = 0; i < 200 && !found.box; ++i) {
+        Sleep(50);
+        EnumWindows(&MatchErrorBox, reinterpret_cast<LPARAM>(&found));
+    }
+    if (!found.box) TerminateProcess(pi.hProcess, 99);
+    ASSERT_NE(found.box, nullptr) << "no message box";
+    EXPECT_EQ(TextOf(found.box), "Zintara");
+    char text[128] = {};
+    GetDlgItemTextA(found.box, 0xFFFF, text, sizeof text);
+    EXPECT_EQ(std::string(text).rfind("Exception C0000005 at address ", 0), 0u) << text;
+    PostMessageA(found.box, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(EndedWith(pi), 0u);
 }
 
 }  // namespace
