@@ -181,7 +181,8 @@ TEST_F(Layout, SeparatorIsEtchedWithItsInsideInTheFaceColour) {
     }
 }
 
-// Everything grows by the window font's line, 24 pixels at 144 dpi against 15 at 96 (Carlito).
+// Everything grows by the window font's line, 24 pixels at 144 dpi against 15 at 96 (Carlito),
+// and the labels' fonts with it.
 TEST_F(Layout, At144DpiPlacesAndSizesGrowByTheLineHeight) {
     if (ScreenDpi() != 144) GTEST_SKIP() << "needs a 144-dpi screen; new-prefix.sh gives one";
     RECT client{};
@@ -191,13 +192,13 @@ TEST_F(Layout, At144DpiPlacesAndSizesGrowByTheLineHeight) {
     EXPECT_EQ(BoxOf(kIdBevelSeparator), (Box{45, 218, 640, 3}));
     EXPECT_EQ(BoxOf(kIdBitBtnUpgrade), (Box{550, 256, 168, 78}));
     EXPECT_EQ(BoxOf(kIdProgressBar), (Box{13, 141, 706, 27}));
-    EXPECT_EQ(BoxOf(kIdLabelPercentage), (Box{333, 181, 33, 24}));
+    EXPECT_EQ(BoxOf(kIdLabelPercentage), (Box{333, 181, 26, 26}));  // "0%" at -21
     for (auto [id, left, top] : {std::tuple{kIdLabelTitle, 26, 13}, {kIdLabelDesc, 26, 64},
                                  {kIdLabelCurProgress, 13, 230}, {kIdLabelMessage, 13, 269}}) {
         EXPECT_EQ(BoxOf(id).left, left) << id;
         EXPECT_EQ(BoxOf(id).top, top) << id;
     }
-    EXPECT_EQ(BoxOf(kIdLabelMessage).height, 24);
+    EXPECT_EQ(BoxOf(kIdLabelMessage).height, 26);
 }
 
 TEST_F(Layout, MinimiseAndRestoreGoThroughTheTaskbarWindow) {
