@@ -18,29 +18,39 @@ std::string BesideMe(const char* name) {
     return vq::ExeDirOf(self) + name;
 }
 
+// A visible top-level window of process `pid` with the given caption, or of the given class.
 struct Find {
     DWORD pid;
-    HWND found;
+    const char* caption;
+    const char* cls;
+    HWND found = nullptr;
 };
 
-BOOL CALLBACK MatchForm(HWND hwnd, LPARAM lp) {
+BOOL CALLBACK MatchWindow(HWND hwnd, LPARAM lp) {
     auto* f = reinterpret_cast<Find*>(lp);
     DWORD owner = 0;
     GetWindowThreadProcessId(hwnd, &owner);
-    char caption[64] = {};
-    GetWindowTextA(hwnd, caption, sizeof caption);
-    if (owner == f->pid && std::string(caption) == vq::kFormCaption && IsWindowVisible(hwnd)) {
+    char text[64] = {};
+    if (f->caption) {
+        GetWindowTextA(hwnd, text, sizeof text);
+    } else {
+        GetClassNameA(hwnd, text, sizeof text);
+    }
+    if (owner == f->pid && std::string(text) == (f->caption ? f->caption : f->cls) &&
+        IsWindowVisible(hwnd)) {
         f->found = hwnd;
         return FALSE;
     }
     return TRUE;
 }
 
-HWND FindFormOf(DWORD pid) {
-    Find f{pid, nullptr};
-    EnumWindows(&MatchForm, reinterpret_cast<LPARAM>(&f));
+HWND FindWindowOf(DWORD pid, const char* caption, const char* cls) {
+    Find f{pid, caption, cls};
+    EnumWindows(&MatchWindow, reinterpret_cast<LPARAM>(&f));
     return f.found;
 }
+
+HWND FindFormOf(DWORD pid) { return FindWindowOf(pid, vq::kFormCaption, nullptr); }
 
 std::string TextOf(HWND hwnd) {
     char buf[512] = {};
@@ -101,24 +111,6 @@ TEST(Start, WindowAppearsAndClosingEndsWithExitCodeZero) {
     EXPECT_EQ(GetFileAttributesA(BesideMe("VqPTemp").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
-struct ErrorBox {
-    DWORD pid;
-    HWND box = nullptr;
-};
-
-BOOL CALLBACK MatchErrorBox(HWND hwnd, LPARAM lp) {
-    auto* b = reinterpret_cast<ErrorBox*>(lp);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(hwnd, &owner);
-    char cls[16] = {};
-    GetClassNameA(hwnd, cls, sizeof cls);
-    if (owner == b->pid && std::string(cls) == "#32770" && IsWindowVisible(hwnd)) {
-        b->box = hwnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 // A fault in any of the program's threads (here one that jumps to nowhere, started from
 // outside): the error box, and after it exit code 0 rather than a crash.
 TEST(Start, AFaultShowsTheErrorBoxAndEndsWithExitCodeZero) {
@@ -130,18 +122,18 @@ TEST(Start, AFaultShowsTheErrorBoxAndEndsWithExitCodeZero) {
     EXPECT_NE(faulting, nullptr);
     if (faulting) CloseHandle(faulting);
 
-    ErrorBox found{pi.dwProcessId};
-    for (int i = 0; i < 200 && !found.box; ++i) {
+    HWND box = nullptr;
+    for (int i = 0; i < 200 && !box; ++i) {
         Sleep(50);
-        EnumWindows(&MatchErrorBox, reinterpret_cast<LPARAM>(&found));
+        box = FindWindowOf(pi.dwProcessId, nullptr, "#32770");  // the message box's class
     }
-    if (!found.box) TerminateProcess(pi.hProcess, 99);
-    ASSERT_NE(found.box, nullptr) << "no message box";
-    EXPECT_EQ(TextOf(found.box), "Zintara");
+    if (!box) TerminateProcess(pi.hProcess, 99);
+    ASSERT_NE(box, nullptr) << "no message box";
+    EXPECT_EQ(TextOf(box), "Zintara");
     char text[128] = {};
-    GetDlgItemTextA(found.box, 0xFFFF, text, sizeof text);
+    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
     EXPECT_EQ(std::string(text).rfind("Exception C0000005 at address ", 0), 0u) << text;
-    PostMessageA(found.box, WM_COMMAND, IDOK, 0);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
     EXPECT_EQ(EndedWith(pi), 0u);
 }
 
