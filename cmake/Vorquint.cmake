@@ -12,6 +12,20 @@ if(VQ_WINDOWS)
   add_link_options(-Wl,--no-insert-timestamp -static -static-libgcc -static-libstdc++)
 endif()
 
+# The Windows program's own code (what ships, also in the test build): small, and without C++
+# exceptions, which nothing in it throws or catches; the runtime's own errors end in
+# app/RuntimeErrors.cpp. The release (i686) also leaves out unwind tables: nothing unwinds there,
+# and its structured exceptions walk the frame chain. x86_64 keeps them: its system needs them
+# to dispatch any exception, a fault included.
+function(vq_product_code)
+  foreach(target ${ARGN})
+    target_compile_options(${target} PRIVATE -Os -fno-exceptions)
+    if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+      target_compile_options(${target} PRIVATE -fno-asynchronous-unwind-tables)
+    endif()
+  endforeach()
+endfunction()
+
 # GoogleTest from Debian's sources, built with whatever compiler this tree uses.
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)

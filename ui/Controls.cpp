@@ -102,23 +102,40 @@ void TLabel::AutoSize() {
     SetWindowPos(hwnd_, nullptr, 0, 0, r.right, r.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-static LRESULT CALLBACK BevelProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg != WM_PAINT) return DefWindowProcA(hwnd, msg, wParam, lParam);
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(hwnd, &ps);
+static void PaintBevel(HWND hwnd, HDC dc) {
     RECT r{};
     GetClientRect(hwnd, &r);
     const int w = r.right, h = r.bottom;
     HBRUSH shadow = GetSysColorBrush(COLOR_BTNSHADOW);
     HBRUSH light = GetSysColorBrush(COLOR_BTNHIGHLIGHT);
-    // Top row and left column in shadow, then bottom row and right column in highlight over them.
+    // The inside, which a box of more than two rows has (the separator at higher densities), in
+    // the window's background; then the top row and left column in shadow, and the bottom row
+    // and right column in highlight over them.
+    FillRect(dc, &r, BrushOf(clBtnFace));
     RECT top{0, 0, w - 1, 1}, left{0, 0, 1, h - 1}, bottom{0, h - 1, w, h}, right{w - 1, 0, w, h};
     FillRect(dc, &top, shadow);
     FillRect(dc, &left, shadow);
     FillRect(dc, &bottom, light);
     FillRect(dc, &right, light);
-    EndPaint(hwnd, &ps);
-    return 0;
+}
+
+static LRESULT CALLBACK BevelProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(hwnd, &ps);
+            PaintBevel(hwnd, dc);
+            EndPaint(hwnd, &ps);
+            return 0;
+        }
+        case WM_PRINTCLIENT:
+            // Drawn into another device as on the screen, as the standard controls are (a
+            // capture of the window with PrintWindow).
+            PaintBevel(hwnd, reinterpret_cast<HDC>(wParam));
+            return 0;
+        default:
+            return DefWindowProcA(hwnd, msg, wParam, lParam);
+    }
 }
 
 bool TBevel::Create(HWND parent, int id, int left, int top, int width, int height) {

@@ -1,4 +1,4 @@
-// Windows picture files from a canvas: the 32-bit icon and the 32-bit bitmap.
+// Windows picture files from a canvas: the icon (a PNG inside) and the 32-bit bitmap.
 #pragma once
 
 #include <stdint.h>
@@ -11,7 +11,11 @@ namespace vq::res {
 
 inline constexpr int32_t kPixelsPerMetre = 3543;  // 90 pixels per inch
 
-// An .ico with one 32-bit image (straight alpha) and its AND mask.
+// A PNG of 8-bit RGBA (straight alpha), compressed as small as zlib's best level gets it.
+std::vector<uint8_t> PngFile(const Canvas& c);
+
+// An .ico with one image stored as PNG: 32 bits per pixel with alpha, a fraction of the
+// uncompressed bitmap's size. Systems from Vista on draw it.
 std::vector<uint8_t> IcoFile(const Canvas& c);
 
 // A .bmp: 32 bits per pixel, uncompressed, no colour table, rows bottom-up. The white the

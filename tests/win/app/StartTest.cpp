@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <stdint.h>
+
 #include <string>
 
 #include "app/WorkDir.h"
@@ -16,29 +18,39 @@ std::string BesideMe(const char* name) {
     return vq::ExeDirOf(self) + name;
 }
 
+// A visible top-level window of process `pid` with the given caption, or of the given class.
 struct Find {
     DWORD pid;
-    HWND found;
+    const char* caption;
+    const char* cls;
+    HWND found = nullptr;
 };
 
-BOOL CALLBACK MatchForm(HWND hwnd, LPARAM lp) {
+BOOL CALLBACK MatchWindow(HWND hwnd, LPARAM lp) {
     auto* f = reinterpret_cast<Find*>(lp);
     DWORD owner = 0;
     GetWindowThreadProcessId(hwnd, &owner);
-    char caption[64] = {};
-    GetWindowTextA(hwnd, caption, sizeof caption);
-    if (owner == f->pid && std::string(caption) == vq::kFormCaption && IsWindowVisible(hwnd)) {
+    char text[64] = {};
+    if (f->caption) {
+        GetWindowTextA(hwnd, text, sizeof text);
+    } else {
+        GetClassNameA(hwnd, text, sizeof text);
+    }
+    if (owner == f->pid && std::string(text) == (f->caption ? f->caption : f->cls) &&
+        IsWindowVisible(hwnd)) {
         f->found = hwnd;
         return FALSE;
     }
     return TRUE;
 }
 
-HWND FindFormOf(DWORD pid) {
-    Find f{pid, nullptr};
-    EnumWindows(&MatchForm, reinterpret_cast<LPARAM>(&f));
+HWND FindWindowOf(DWORD pid, const char* caption, const char* cls) {
+    Find f{pid, caption, cls};
+    EnumWindows(&MatchWindow, reinterpret_cast<LPARAM>(&f));
     return f.found;
 }
+
+HWND FindFormOf(DWORD pid) { return FindWindowOf(pid, vq::kFormCaption, nullptr); }
 
 std::string TextOf(HWND hwnd) {
     char buf[512] = {};
@@ -46,47 +58,42 @@ std::string TextOf(HWND hwnd) {
     return buf;
 }
 
-// The program started as a user starts it; null when it showed no window in time.
-struct Started {
-    PROCESS_INFORMATION pi{};
-    HWND form = nullptr;
-};
-
-Started Launch(const std::string& exe) {
-    Started s;
+// Starts the built program and waits for its window.
+HWND Launch(PROCESS_INFORMATION& pi) {
+    const std::string exe = BesideMe("Vorquint.exe");
+    EXPECT_NE(GetFileAttributesA(exe.c_str()), INVALID_FILE_ATTRIBUTES) << exe;
     STARTUPINFOA si{};
     si.cb = sizeof si;
     std::string cmd = "\"" + exe + "\"";
-    if (!CreateProcessA(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &s.pi)) {
-        return s;
+    if (!CreateProcessA(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+        ADD_FAILURE() << "cannot start " << exe;
+        return nullptr;
     }
-    for (int i = 0; i < 200 && !s.form; ++i) {
+    HWND form = nullptr;
+    for (int i = 0; i < 200 && !form; ++i) {
         Sleep(50);
-        s.form = FindFormOf(s.pi.dwProcessId);
+        form = FindFormOf(pi.dwProcessId);
     }
-    return s;
+    EXPECT_NE(form, nullptr) << "no window captioned " << vq::kFormCaption;
+    return form;
 }
 
-// Closes the window as the close box does; the program's exit code, or -1 when it stays.
-long CloseAndWait(Started& s) {
-    if (s.form) PostMessageA(s.form, WM_CLOSE, 0, 0);
+DWORD EndedWith(const PROCESS_INFORMATION& pi) {
+    if (WaitForSingleObject(pi.hProcess, 10000) != WAIT_OBJECT_0) {
+        ADD_FAILURE() << "the program did not end";
+        TerminateProcess(pi.hProcess, 99);
+    }
     DWORD code = 1234;
-    const bool ended = WaitForSingleObject(s.pi.hProcess, 10000) == WAIT_OBJECT_0;
-    if (!ended) TerminateProcess(s.pi.hProcess, 1);
-    GetExitCodeProcess(s.pi.hProcess, &code);
-    CloseHandle(s.pi.hThread);
-    CloseHandle(s.pi.hProcess);
-    return ended ? long(code) : -1;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return code;
 }
 
 TEST(Start, WindowAppearsAndClosingEndsWithExitCodeZero) {
-    const std::string exe = BesideMe("Vorquint.exe");
-    ASSERT_NE(GetFileAttributesA(exe.c_str()), INVALID_FILE_ATTRIBUTES) << exe;
-    Started s = Launch(exe);
-    ASSERT_NE(s.pi.hProcess, nullptr);
-    HWND form = s.form;
-    if (!form) CloseAndWait(s);
-    ASSERT_NE(form, nullptr) << "no window captioned " << vq::kFormCaption;
+    PROCESS_INFORMATION pi{};
+    HWND form = Launch(pi);
+    ASSERT_NE(form, nullptr);
     EXPECT_EQ(TextOf(GetDlgItem(form, vq::kIdLabelDesc)),
               "Upgrade your Sugarbay platform to support Ivybridge processors\n"
               "Disclaimer: Do Not abort the upgrade after starting it");
@@ -103,9 +110,36 @@ TEST(Start, WindowAppearsAndClosingEndsWithExitCodeZero) {
                                     5000, &answer));
     EXPECT_EQ(answer, DWORD_PTR(TRUE));
 
-    EXPECT_EQ(CloseAndWait(s), 0);
+    PostMessageA(form, WM_CLOSE, 0, 0);
+    EXPECT_EQ(EndedWith(pi), 0u);
     // Closing without an upgrade leaves nothing behind.
     EXPECT_EQ(GetFileAttributesA(BesideMe("VqPTemp").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+// A fault in any of the program's threads (here one that jumps to nowhere, started from
+// outside): the error box, and after it exit code 0 rather than a crash.
+TEST(Start, AFaultShowsTheErrorBoxAndEndsWithExitCodeZero) {
+    PROCESS_INFORMATION pi{};
+    HWND form = Launch(pi);
+    ASSERT_NE(form, nullptr);
+    const auto nowhere = reinterpret_cast<LPTHREAD_START_ROUTINE>(uintptr_t{0x10});
+    HANDLE faulting = CreateRemoteThread(pi.hProcess, nullptr, 0, nowhere, nullptr, 0, nullptr);
+    EXPECT_NE(faulting, nullptr);
+    if (faulting) CloseHandle(faulting);
+
+    HWND box = nullptr;
+    for (int i = 0; i < 200 && !box; ++i) {
+        Sleep(50);
+        box = FindWindowOf(pi.dwProcessId, nullptr, "#32770");  // the message box's class
+    }
+    if (!box) TerminateProcess(pi.hProcess, 99);
+    ASSERT_NE(box, nullptr) << "no message box";
+    EXPECT_EQ(TextOf(box), "Zintara");
+    char text[128] = {};
+    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+    EXPECT_EQ(std::string(text).rfind("Exception C0000005 at address ", 0), 0u) << text;
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(EndedWith(pi), 0u);
 }
 
 }  // namespace

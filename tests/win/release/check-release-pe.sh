@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# The release program is a 32-bit GUI PE that imports nothing a planted DLL could stand in for.
+# The release program is a 32-bit GUI PE that imports nothing a planted DLL could stand in for,
+# and its image fits in 128 KiB.
 set -uo pipefail
-exe=$1
+exe=$1 vqpack=$2
+readonly MAX_IMAGE=131072  # bytes before the container: the DOS part and the Windows image
 fail=0
 bad() { echo "FAIL: $*"; fail=1; }
 dump=$(i686-w64-mingw32-objdump -p "$exe") || { echo "FAIL: objdump cannot read $exe"; exit 1; }
@@ -24,6 +26,14 @@ while read -r d; do
   grep -Eiq "$allowed" <<<"$d" || bad "imports $d, which is neither a KnownDLL nor the common controls"
 done <<<"$dlls"
 echo "imports: $(tr '\n' ' ' <<<"$dlls")"
+
+image=$("$vqpack" list --json "$exe" | sed -n 's/.*"imageSize": *\([0-9]*\).*/\1/p')
+if [ -z "$image" ]; then
+  bad "vqpack finds no container behind the image"
+elif [ "$image" -gt $MAX_IMAGE ]; then
+  bad "the image takes $image bytes, more than $MAX_IMAGE (bench/size/image-size shows where they go)"
+fi
+echo "image: $image bytes"
 
 [ $fail -eq 0 ] && echo "release PE: ok"
 exit $fail

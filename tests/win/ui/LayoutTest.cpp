@@ -2,6 +2,8 @@
 
 #include <stdlib.h>
 
+#include <tuple>
+
 #include "tests/win/ui/FormFixture.h"
 
 #include <commctrl.h>
@@ -151,6 +153,52 @@ TEST_F(Layout, ButtonShowsItsGlyphWithTheWhiteLeftOut) {
         for (int x = 5; x < 11; ++x) dark += Red(px[size_t(y) * w + x]) < 0x50 ? 1 : 0;
     }
     EXPECT_EQ(dark, 0);
+}
+
+int ScreenDpi() {
+    HDC dc = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
+    ReleaseDC(nullptr, dc);
+    return dpi;
+}
+
+COLORREF Rgb(uint32_t p) { return RGB(Red(p), Green(p), Blue(p)); }
+
+// A lowered box: shadow along the top and left, highlight along the bottom and right, and an
+// inside (from three rows up, at higher densities) in the window's face colour.
+TEST_F(Layout, SeparatorIsEtchedWithItsInsideInTheFaceColour) {
+    int w = 0, h = 0;
+    const std::vector<uint32_t> px = Capture(kIdBevelSeparator, w, h);
+    ASSERT_GE(h, 2);
+    const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW), light = GetSysColor(COLOR_BTNHIGHLIGHT),
+                   face = GetSysColor(COLOR_BTNFACE);
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            const bool bottomOrRight = y == h - 1 || x == w - 1;
+            const COLORREF want = bottomOrRight ? light : (y == 0 || x == 0) ? shadow : face;
+            ASSERT_EQ(Rgb(px[size_t(y) * w + x]), want) << "row " << y << " of " << h << ", x " << x;
+        }
+    }
+}
+
+// Everything grows by the window font's line, 24 pixels at 144 dpi against 15 at 96 (Carlito),
+// and the labels' fonts with it.
+TEST_F(Layout, At144DpiPlacesAndSizesGrowByTheLineHeight) {
+    if (ScreenDpi() != 144) GTEST_SKIP() << "needs a 144-dpi screen; new-prefix.sh gives one";
+    RECT client{};
+    GetClientRect(Form1->Handle(), &client);
+    EXPECT_EQ(client.right, 728);
+    EXPECT_EQ(client.bottom, 349);
+    EXPECT_EQ(BoxOf(kIdBevelSeparator), (Box{45, 218, 640, 3}));
+    EXPECT_EQ(BoxOf(kIdBitBtnUpgrade), (Box{550, 256, 168, 78}));
+    EXPECT_EQ(BoxOf(kIdProgressBar), (Box{13, 141, 706, 27}));
+    EXPECT_EQ(BoxOf(kIdLabelPercentage), (Box{333, 181, 26, 26}));  // "0%" at -21
+    for (auto [id, left, top] : {std::tuple{kIdLabelTitle, 26, 13}, {kIdLabelDesc, 26, 64},
+                                 {kIdLabelCurProgress, 13, 230}, {kIdLabelMessage, 13, 269}}) {
+        EXPECT_EQ(BoxOf(id).left, left) << id;
+        EXPECT_EQ(BoxOf(id).top, top) << id;
+    }
+    EXPECT_EQ(BoxOf(kIdLabelMessage).height, 26);
 }
 
 TEST_F(Layout, MinimiseAndRestoreGoThroughTheTaskbarWindow) {

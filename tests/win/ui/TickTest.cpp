@@ -141,6 +141,15 @@ TEST_F(Tick, MessageColourFollowsTheStage) {
     EXPECT_GT(PixelsNear(px, SysRgb(COLOR_BTNFACE), 0), w * h / 2);
 }
 
+// Nothing set here: the session must give Windows' blue from its very first program on, also on
+// a prefix made moments ago (tests/win/ui/new-prefix.sh runs this there).
+TEST_F(Tick, HotLightMessagesShowInTheSessionsBlue) {
+    TickAt(stShuttingDown);
+    int w = 0, h = 0;
+    EXPECT_GT(PixelsNear(Capture(kIdLabelMessage, w, h), 0x0066CC, 24), 20)
+        << "hot-light colour " << std::hex << SysRgb(COLOR_HOTLIGHT);
+}
+
 TEST_F(Tick, DescriptionAndStageCaptionAreDarkGrey) {
     TickAt(stStopped);
     int w = 0, h = 0;
