@@ -16,8 +16,12 @@ endif()
 # exceptions, which nothing in it throws or catches; the runtime's own errors end in
 # app/RuntimeErrors.cpp. The release (i686) also leaves out unwind tables: nothing unwinds there,
 # and its structured exceptions walk the frame chain. x86_64 keeps them: its system needs them
-# to dispatch any exception, a fault included.
+# to dispatch any exception, a fault included. Each folder names its own targets; in the host tree
+# (native tests of the portable parts) nothing changes.
 function(vq_product_code)
+  if(NOT VQ_WINDOWS)
+    return()
+  endif()
   foreach(target ${ARGN})
     target_compile_options(${target} PRIVATE -Os -fno-exceptions)
     if(CMAKE_SIZEOF_VOID_P EQUAL 4)
