@@ -23,16 +23,20 @@ struct ThemeCalls {
     bool Usable() const { return Open && Draw && Close; }
 };
 
+// Buttons paint on their window's thread only, so a plain flag guards the one lookup: a guarded
+// static would bring the C++ runtime's locking and exception machinery into the program.
+ThemeCalls gThemeCalls;
+bool gThemeLookedUp = false;
+
 const ThemeCalls& Theme() {
-    static const ThemeCalls calls = [] {
+    if (!gThemeLookedUp) {
         const HMODULE lib = LoadSystemLibrary(kThemeLibrary);
-        ThemeCalls c;
-        c.Open = LookUp<decltype(&OpenThemeData)>(lib, "OpenThemeData");
-        c.Draw = LookUp<decltype(&DrawThemeBackground)>(lib, "DrawThemeBackground");
-        c.Close = LookUp<decltype(&CloseThemeData)>(lib, "CloseThemeData");
-        return c;
-    }();
-    return calls;
+        gThemeCalls.Open = LookUp<decltype(&OpenThemeData)>(lib, "OpenThemeData");
+        gThemeCalls.Draw = LookUp<decltype(&DrawThemeBackground)>(lib, "DrawThemeBackground");
+        gThemeCalls.Close = LookUp<decltype(&CloseThemeData)>(lib, "CloseThemeData");
+        gThemeLookedUp = true;
+    }
+    return gThemeCalls;
 }
 
 // A top-down 32-bit DIB section holding `pixels` (B, G, R, A rows as stored in the resource).
