@@ -36,6 +36,7 @@ constexpr int kExitNoConfirmBox = 5;
 constexpr DWORD kDefaultIntervalMs = 50;
 constexpr DWORD kDefaultTimeoutS = 60;
 constexpr DWORD kConfirmWaitMs = 10000;
+constexpr uint64_t kFirstStageWaitMs = 3000;  // the first tick comes 250 ms after the window
 constexpr DWORD kExitWaitMs = 10000;
 
 struct Options {
@@ -329,7 +330,10 @@ int Run(const Options& o) {
                 endSession = now;
             }
         }
-        if (!answered && haveLast) {
+        // Like a user, press the button once the window shows its first stage (the first tick
+        // fills the caption FormCreate left empty); a window that never does is pressed anyway.
+        const bool shown = haveLast && (!last.caption.empty() || clock.Elapsed() > kFirstStageWaitMs);
+        if (!answered && shown) {
             closeArmed = closeArmed || o.closeAtConfirm;
             if (!ClickAndAnswer(clock, form, pid, o.answer, o.closeAtConfirm)) {
                 Finish(clock, process, form, !o.keepOpen);
