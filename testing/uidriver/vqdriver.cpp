@@ -37,6 +37,7 @@ constexpr DWORD kDefaultIntervalMs = 50;
 constexpr DWORD kDefaultTimeoutS = 60;
 constexpr DWORD kConfirmWaitMs = 10000;
 constexpr uint64_t kFirstStageWaitMs = 3000;  // the first tick comes 250 ms after the window
+constexpr uint64_t kReadingMs = 500;          // how long the window is looked at before pressing
 constexpr DWORD kExitWaitMs = 10000;
 
 struct Options {
@@ -304,6 +305,7 @@ int Run(const Options& o) {
     uint64_t answeredAt = 0;
     uint64_t reachedAt = 0;
     bool reached = false;
+    uint64_t firstStageAt = 0;
     uint64_t closeAt = 0;
     bool closeArmed = false;
     int endSession = -1;
@@ -330,10 +332,13 @@ int Run(const Options& o) {
                 endSession = now;
             }
         }
-        // Like a user, press the button once the window shows its first stage (the first tick
-        // fills the caption FormCreate left empty); a window that never does is pressed anyway.
-        const bool shown = haveLast && (!last.caption.empty() || clock.Elapsed() > kFirstStageWaitMs);
-        if (!answered && shown) {
+        // Like a user, press the button once the window has shown its first stage for a moment
+        // (the first tick fills the caption FormCreate left empty); a window that never does is
+        // pressed anyway.
+        if (haveLast && !last.caption.empty() && firstStageAt == 0) firstStageAt = clock.Elapsed();
+        const bool shown = (firstStageAt != 0 && clock.Elapsed() >= firstStageAt + kReadingMs) ||
+                           clock.Elapsed() > kFirstStageWaitMs;
+        if (!answered && haveLast && shown) {
             closeArmed = closeArmed || o.closeAtConfirm;
             if (!ClickAndAnswer(clock, form, pid, o.answer, o.closeAtConfirm)) {
                 Finish(clock, process, form, !o.keepOpen);
