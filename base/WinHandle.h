@@ -1,5 +1,5 @@
 // Sole owners of the Win32 handles the program holds: a kernel handle, a directory search, a
-// device context and an object selected into one. Each gives its handle back when it goes away.
+// window's or a memory device context and an object selected into one. Each gives its handle back when it goes away.
 #pragma once
 
 #include <windows.h>
@@ -92,6 +92,25 @@ public:
 
 private:
     HWND window_;
+    HDC dc_;
+};
+
+// A memory device context compatible with another, deleted with DeleteDC.
+class MemoryDC {
+public:
+    explicit MemoryDC(HDC compatibleWith) : dc_(CreateCompatibleDC(compatibleWith)) {}
+    ~MemoryDC() {
+        if (dc_) DeleteDC(dc_);
+    }
+
+    MemoryDC(const MemoryDC&) = delete;
+    MemoryDC& operator=(const MemoryDC&) = delete;
+    MemoryDC(MemoryDC&& other) noexcept : dc_(other.dc_) { other.dc_ = nullptr; }
+    MemoryDC& operator=(MemoryDC&&) = delete;
+
+    HDC Get() const { return dc_; }
+
+private:
     HDC dc_;
 };
 

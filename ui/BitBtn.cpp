@@ -4,6 +4,7 @@
 #include <vsstyle.h>
 
 #include "base/SystemCalls.h"
+#include "base/WinHandle.h"
 #include "ui/ButtonLayout.h"
 #include "ui/Controls.h"
 
@@ -151,7 +152,7 @@ void TBitBtn::DrawItem(const DRAWITEMSTRUCT& item) {
     const RECT& rect = item.rcItem;
     DrawFace(dc, rect, item.itemState);
 
-    HGDIOBJ oldFont = SelectObject(dc, font_.Handle());
+    const SelectedObject font(dc, font_.Handle());
     RECT text{0, 0, 0, 0};
     DrawTextA(dc, caption_.c_str(), -1, &text, DT_CALCRECT | DT_SINGLELINE);
     const int w = rect.right - rect.left, h = rect.bottom - rect.top;
@@ -163,13 +164,11 @@ void TBitBtn::DrawItem(const DRAWITEMSTRUCT& item) {
     const bool disabled = item.itemState & ODS_DISABLED;
 
     if (HBITMAP glyph = disabled ? glyphDisabled_ : glyph_) {
-        HDC mem = CreateCompatibleDC(dc);
-        HGDIOBJ old = SelectObject(mem, glyph);
+        const MemoryDC mem(dc);
+        const SelectedObject picture(mem.Get(), glyph);
         // gdi32's own: msimg32, which only passes it on, is no KnownDLL either.
         GdiTransparentBlt(dc, rect.left + l.GlyphLeft + shift, rect.top + l.GlyphTop + shift,
-                          glyphW, glyphH, mem, 0, 0, glyphW, glyphH, transparent_);
-        SelectObject(mem, old);
-        DeleteDC(mem);
+                          glyphW, glyphH, mem.Get(), 0, 0, glyphW, glyphH, transparent_);
     }
 
     RECT at{rect.left + l.TextLeft + shift, rect.top + l.TextTop + shift, 0, 0};
@@ -179,7 +178,6 @@ void TBitBtn::DrawItem(const DRAWITEMSTRUCT& item) {
     SetTextColor(dc, ColorToRGB(font_.Color));
     // The mnemonic is always underlined, whatever the keyboard-cue setting.
     DrawTextA(dc, caption_.c_str(), -1, &at, DT_SINGLELINE | DT_LEFT | DT_TOP);
-    SelectObject(dc, oldFont);
 
     if ((item.itemState & ODS_FOCUS) && !(item.itemState & ODS_NOFOCUSRECT)) {
         RECT focus = rect;

@@ -3,6 +3,8 @@
 
 #include <commctrl.h>
 
+#include "base/WinHandle.h"
+
 namespace vq::ui {
 
 namespace {
@@ -91,14 +93,14 @@ HBRUSH TLabel::CtlColor(HDC dc) {
 }
 
 void TLabel::AutoSize() {
-    HDC dc = GetDC(hwnd_);
-    HGDIOBJ old = SelectObject(dc, font_.Handle());
     RECT r{0, 0, 0, 0};
-    // An empty label keeps the height of one line (and the width of a space).
-    DrawTextA(dc, caption_.empty() ? " " : caption_.c_str(), -1, &r,
-              DT_CALCRECT | DT_NOPREFIX | DT_LEFT | DT_EXPANDTABS);
-    SelectObject(dc, old);
-    ReleaseDC(hwnd_, dc);
+    {
+        const WindowDC dc(hwnd_);
+        const SelectedObject font(dc.Get(), font_.Handle());
+        // An empty label keeps the height of one line (and the width of a space).
+        DrawTextA(dc.Get(), caption_.empty() ? " " : caption_.c_str(), -1, &r,
+                  DT_CALCRECT | DT_NOPREFIX | DT_LEFT | DT_EXPANDTABS);
+    }
     SetWindowPos(hwnd_, nullptr, 0, 0, r.right, r.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

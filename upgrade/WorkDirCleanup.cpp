@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "base/WinHandle.h"
 #include "upgrade/UpgradeRules.h"
 
 namespace vq {
@@ -16,16 +17,15 @@ std::vector<std::string> ListEntries(const std::string& dir) {
     std::vector<std::string> names;
     const std::string pattern = std::string(dir).append(kListAllPattern);
     WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(pattern.c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) {
+    UniqueFind search(pattern.c_str(), found);
+    if (!search.Valid()) {
         return names;
     }
     do {
         if (!IsDotEntry(found.cFileName)) {
             names.emplace_back(found.cFileName);
         }
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
+    } while (search.Next(found));
     return names;
 }
 
