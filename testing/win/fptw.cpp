@@ -4,6 +4,7 @@
 // Record file %VQ_TEST_FLASH_DIR%\flash.log, one line per event, fields split by tabs:
 //   start <ms> <own name> <command line> <current directory> <window> <entries>
 //   fail  <ms> <own name> <exit code>
+//   write <ms> <own name>   (every check passed and the image is read: the "flash" begins)
 //   done  <ms> <own name>
 // <entries> names what lies in the current directory when the tool starts, sorted, split by "/".
 // The simulated flash part is %VQ_TEST_FLASH_DIR%\flash.bin, written only by a successful run.
@@ -133,6 +134,7 @@ int main() {
     if (EnvNumber(kEnvExit, value)) {
         return fail(int(value));
     }
+    AppendLine(record, "write\t" + std::to_string(EpochMs()) + "\t" + self);
     if (EnvNumber(kEnvMs, value)) {
         Sleep(DWORD(value));
     }

@@ -155,7 +155,8 @@ workdir_link() {
   export VQ_TEST_FLASH_MS=3000
   drive --answer yes --until-stage "$S_CLEANING" --linger 12000 --timeout 60 >/dev/null &
   local driver=$!
-  check "flash started" wait_for 30 grep -q '^start' "$flash/flash.log"
+  # Swapped once the tool has what it reads, while it writes: as a tool that ran for minutes.
+  check "flash started" wait_for 30 grep -q '^write' "$flash/flash.log"
   mv "$work" "$dir/swapped-out"
   ln -s "$target" "$work"
   wait "$driver"
@@ -264,7 +265,7 @@ workdir_vanishes() {
   drive --answer yes --until-stage "$S_CLEANING" --linger 24000 --timeout 60 >/dev/null &
   local driver=$!
   # Removed from outside while the flash runs (the flash double holds the image already).
-  check "flash started" wait_for 30 grep -q '^start' "$flash/flash.log"
+  check "flash started" wait_for 30 grep -q '^write' "$flash/flash.log"
   rm -rf "$work"
   wait "$driver"
   cat "$timeline"

@@ -72,7 +72,7 @@ TEST_P(FlashDouble, WritesTheImageAndRecordsWhatItWasGiven) {
     EXPECT_EQ(Run(), 0u);
     EXPECT_EQ(ReadBytes(flash / "flash.bin"), image);
     const auto lines = Lines(flash / "flash.log");
-    ASSERT_EQ(lines.size(), 2u);
+    ASSERT_EQ(lines.size(), 3u);
     const auto start = Fields(lines[0]);
     ASSERT_EQ(start.size(), 7u);
     EXPECT_EQ(start[0], "start");
@@ -82,7 +82,8 @@ TEST_P(FlashDouble, WritesTheImageAndRecordsWhatItWasGiven) {
     EXPECT_EQ(start[5], "hidden");
     EXPECT_EQ(start[6], std::string(is64 ? "Bios.bin/fparts.txt/fptw64.exe/idrvdll32e.dll/pmxdll32e.dll"
                                           : "Bios.bin/fparts.txt/fptw.exe/idrvdll.dll/pmxdll.dll"));
-    EXPECT_EQ(Fields(lines[1])[0], "done");
+    EXPECT_EQ(Fields(lines[1])[0], "write");
+    EXPECT_EQ(Fields(lines[2])[0], "done");
 }
 
 TEST_P(FlashDouble, RefusesAnyOtherCommandLine) {
