@@ -50,17 +50,17 @@ bool DosCleanup(const DosDirs& dirs) {
     // Every list and delete below is by bare name: only inside the work directory may they run.
     if (!EnterWorkDir(dirs)) return false;
     uint32_t count = CountFiles();
-    rt::ChangeDir(dirs.start);
+    ReturnToStart(dirs);
     if (count > kMaxNames) count = kMaxNames;
 
     rt::DosBlock slots;
     if (count != 0 && !slots.Alloc(count * kNameSlotBytes)) return false;
     if (!EnterWorkDir(dirs)) return false;
     count = ListFiles(slots.Segment(), count);
-    rt::ChangeDir(dirs.start);
+    ReturnToStart(dirs);
     if (!EnterWorkDir(dirs)) return false;
     DeleteListed(slots.Segment(), count);
-    rt::ChangeDir(dirs.start);
+    ReturnToStart(dirs);
     rt::RemoveDir(dirs.work);
     return true;
 }

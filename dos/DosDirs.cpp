@@ -1,10 +1,12 @@
 // The starting and work directories every step returns to or works in.
 #include "DosSteps.h"
 #include "Files.h"
+#include "Str.h"
 
 namespace vq::dos {
 
 bool FormDirs(DosDirs& dirs) {
+    dirs.drive = rt::GetCurrentDrive();
     return rt::GetCurrentDir(dirs.start, sizeof dirs.start) && FormWorkDirPath(dirs.start, dirs.work);
 }
 
@@ -15,6 +17,16 @@ bool DosDirExists(const char* path) {
     return rt::GetAttributes(path, attrs) && (attrs & rt::kAttrDirectory) != 0;
 }
 
-bool EnterWorkDir(const DosDirs& dirs) { return DosDirExists(dirs.work) && rt::ChangeDir(dirs.work); }
+bool EnterWorkDir(const DosDirs& dirs) {
+    // A change of directory names its drive but does not make it current: select it first.
+    char current[kPathBytes];
+    return rt::SelectDrive(dirs.drive) && DosDirExists(dirs.work) && rt::ChangeDir(dirs.work) &&
+           rt::GetCurrentDir(current, sizeof current) && rt::StrEqualNoCase(current, dirs.work);
+}
+
+void ReturnToStart(const DosDirs& dirs) {
+    rt::SelectDrive(dirs.drive);
+    rt::ChangeDir(dirs.start);
+}
 
 }  // namespace vq::dos

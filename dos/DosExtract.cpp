@@ -44,11 +44,11 @@ bool DosExtract(const char* exePath, const DosDirs& dirs) {
     if (!EnterWorkDir(dirs) || !NameForGzip()) return false;
     rt::ChildEnd end{};
     const bool started = rt::RunProgram(kGzipProgram, kGzipArgs, sizeof kGzipArgs / sizeof kGzipArgs[0], end);
-    if (!GzipSucceeded(started, end)) return false;
+    if (!GzipSucceeded(started, end) || !EnterWorkDir(dirs)) return false;
     char name[kEntryNameBytes];
     FormEntryName(vq::kEntryDosGzip, name);
     rt::RenameFile(kGzipProgram, name);
-    rt::ChangeDir(dirs.start);
+    ReturnToStart(dirs);
     DosWaitForFiles(dirs);
     return true;
 }
@@ -64,7 +64,7 @@ void DosWaitForFiles(const DosDirs& dirs) {
         }
         if (all) break;
     }
-    rt::ChangeDir(dirs.start);
+    ReturnToStart(dirs);
 }
 
 }  // namespace vq::dos

@@ -46,14 +46,16 @@ bool DosFlash(const DosDirs& dirs) {
     }
     rt::ChildEnd end{};
     const bool started = placed && RunFlashTool(end);
-    for (uint32_t i = 0; i < vq::kPayloadEntryCount; ++i) {
+    // The log is looked for where the tool was started: a tool that left us elsewhere fails here.
+    const bool back = EnterWorkDir(dirs);
+    for (uint32_t i = 0; back && i < vq::kPayloadEntryCount; ++i) {
         if (!moved[i]) continue;
         char name[kEntryNameBytes];
         FormEntryName(i, name);
         rt::RenameFile(vq::kPayloadEntries[i].DosName, name);
     }
-    const bool ok = FlashSucceeded(started, end, DosFileExists(kErrorLog));
-    rt::ChangeDir(dirs.start);
+    const bool ok = back && FlashSucceeded(started, end, DosFileExists(kErrorLog));
+    ReturnToStart(dirs);
     return ok;
 }
 

@@ -5,8 +5,9 @@
 
 namespace vq::dos {
 
-// The starting directory (returned to after each step) and the work directory below it.
+// The starting drive and directory (returned to after each step) and the work directory below it.
 struct DosDirs {
+    uint8_t drive;  // 0 = A
     char start[kPathBytes];
     char work[kPathBytes];
 };
@@ -16,8 +17,13 @@ bool FormDirs(DosDirs& dirs);
 bool DosFileExists(const char* path);
 // Only a directory may serve as the work directory: a file under its name is not ours to list.
 bool DosDirExists(const char* path);
-// Makes the work directory current; false, with nothing changed, when it is not a directory.
+// Makes the starting drive and the work directory current, and checks that they are: every bare
+// name a step lists, deletes or tests must reach the work directory. False when the work directory
+// is not a directory or is not current afterwards. A child program may have left another drive
+// current, or another directory current on ours, so each step enters afresh after a child ends.
 bool EnterWorkDir(const DosDirs& dirs);
+// Makes the starting drive and directory current again.
+void ReturnToStart(const DosDirs& dirs);
 
 bool DosExtract(const char* exePath, const DosDirs& dirs);
 bool DosExtractPayload(const char* exePath, const char* destDir);

@@ -40,12 +40,23 @@ bool Transfer(uint8_t ah, uint16_t handle, uint16_t seg, uint32_t off, uint16_t 
 
 }  // namespace
 
-bool GetCurrentDir(char* out, uint32_t cap) {
+uint8_t GetCurrentDrive() {
     Regs r = NewRegs();
-    DosCall(0x19, r);  // current drive in AL, 0 = A
-    const char drive = char('A' + uint8_t(r.eax));
+    DosCall(0x19, r);  // has no failure indication
+    return uint8_t(r.eax);
+}
+
+bool SelectDrive(uint8_t drive) {
+    Regs r = NewRegs();
+    r.edx = drive;
+    DosCall(0x0E, r);  // says only how many drives there are: ask which one is current now
+    return GetCurrentDrive() == drive;
+}
+
+bool GetCurrentDir(char* out, uint32_t cap) {
+    const char drive = char('A' + GetCurrentDrive());
     char dir[kDosDirBytes];
-    r = NewRegs();
+    Regs r = NewRegs();
     r.edx = 0;  // default drive
     r.esi = NearOffset(dir);
     if (!DosCall(0x47, r)) return false;

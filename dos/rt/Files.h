@@ -18,6 +18,9 @@ inline constexpr uint8_t kOpenReadWrite = 0x02;
 inline constexpr uint8_t kSeekFromStart = 0;
 inline constexpr uint8_t kSeekFromEnd = 2;
 
+// The current drive, 0 = A (19h); and making another one current (0Eh), true when it is then.
+uint8_t GetCurrentDrive();
+bool SelectDrive(uint8_t drive);
 // Current directory with its drive, e.g. "C:\GAMES" or "C:\".
 bool GetCurrentDir(char* out, uint32_t cap);
 bool ChangeDir(const char* path);

@@ -2,6 +2,8 @@
 // and where the flash double leaves what it was given. All outside the work directory.
 #pragma once
 
+#include <stdint.h>
+
 namespace vq::testing {
 
 inline constexpr const char* kFlashErrorSwitch = "C:\\VQCTL\\FLASHERR.TXT";  // flash double fails
@@ -16,6 +18,8 @@ inline constexpr const char* kDirtyEspSwitch = "C:\\VQCTL\\GZESP.TXT";     // gz
 inline constexpr const char* kStaleImageSwitch = "C:\\VQCTL\\GZBIOS.TXT";  // gzip double leaves a BIOS.BIN
 inline constexpr const char* kGzipResidentSwitch = "C:\\VQCTL\\GZTSR.TXT";  // gzip double stays resident
 inline constexpr const char* kFlashResidentSwitch = "C:\\VQCTL\\FLASHTSR.TXT";  // flash double stays resident
+inline constexpr const char* kFlashDriveSwitch = "C:\\VQCTL\\FLASHDRV.TXT";  // flash double ends on D:, C: at its root
+inline constexpr uint8_t kOtherDrive = 3;                                      // D:, a second folder the test mounts
 inline constexpr const char* kErrorLog = "ERROR.LOG";
 
 }  // namespace vq::testing

@@ -86,6 +86,14 @@ void RecordCurrentDir() {
     if (vq::rt::GetCurrentDir(dir, sizeof dir) && f.Create(vq::testing::kFlashDirRecord, 0)) vq::testing::Say(f.Handle(), dir);
 }
 
+// Leaves its parent elsewhere, as a tool that changes drive and directory and does not change
+// back would: the root current on C:, and D: the current drive.
+void WanderIfAsked() {
+    if (!vq::rt::PathExists(vq::testing::kFlashDriveSwitch)) return;
+    vq::rt::ChangeDir("C:\\");
+    vq::rt::SelectDrive(vq::testing::kOtherDrive);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -96,10 +104,13 @@ int main(int argc, char** argv) {
     if (Flash(argc, argv, why)) {
         vq::testing::Say(vq::testing::kStdout, "Flash double: 4194304 bytes written and verified");
         vq::testing::EndResidentIfAsked(vq::testing::kFlashResidentSwitch, 0);
+        WanderIfAsked();
         return 0;
     }
     vq::testing::Say(vq::testing::kStdout, "Flash double: error: ", why);
     vq::rt::DosFile log;
     if (log.Create(vq::testing::kErrorLog, 0)) vq::testing::Say(log.Handle(), "Error: ", why);
+    log.Close();
+    WanderIfAsked();
     return 1;
 }

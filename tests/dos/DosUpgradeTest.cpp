@@ -52,7 +52,9 @@ protected:
         fs::create_directories(drive_ / "VQCTL");
     }
     void TearDown() override {
-        if (!HasFailure()) fs::remove_all(drive_);
+        if (HasFailure()) return;
+        fs::remove_all(drive_);
+        fs::remove_all(otherDrive_);
     }
 
     // The program with a container: entry 11 from `bios`, or a gzip member stored as it is, and
@@ -78,7 +80,7 @@ protected:
     DosRunResult Run(const Bytes& program, const std::string& answer) {
         WriteBytes(drive_ / "BIN" / "VQTEST.EXE", program);
         WriteBytes(drive_ / "ANSWER.TXT", Bytes(answer.begin(), answer.end()));
-        DosRunResult r = RunInDosbox(drive_, {"cd \\WORK", kRunProgram});
+        DosRunResult r = RunInDosbox(drive_, {"cd \\WORK", kRunProgram}, otherDrive_);
         EXPECT_TRUE(r.ran) << r.log;
         return r;
     }
@@ -104,6 +106,7 @@ protected:
     static inline Bytes image_;
     static inline Bytes container_;
     fs::path drive_;
+    fs::path otherDrive_;  // mounted as D: when set
 };
 
 TEST_F(DosUpgrade, AnythingButYLeavesTheDiskAlone) {
@@ -304,6 +307,36 @@ TEST_F(DosUpgrade, AToolThatDidNotRunToANormalEndFailsItsStep) {
         const DosRunResult r = Run(container_, "y\r\n");
         ExpectFailure(r, "Extracting files ...", kFailExtract);
         EXPECT_TRUE(Flashed().empty());
+    }
+}
+
+TEST_F(DosUpgrade, AFlashToolThatLeavesAnotherDriveCurrentChangesNothingThere) {
+    // The tool ends with D: current and the root current on C:: bare names would reach either.
+    otherDrive_ = drive_.string() + "-D";
+    WriteBytes(otherDrive_ / "KEEP.TXT", Bytes(500, 'k'));
+    WriteBytes(otherDrive_ / "VQEXT_11", Bytes(7, 'd'));
+    const std::map<std::string, Bytes> onD = Files(otherDrive_);
+    std::vector<fs::path> onC;
+    for (const auto& e : fs::directory_iterator(drive_)) onC.push_back(e.path());
+    Switch("FLASHDRV.TXT");
+    {
+        SCOPED_TRACE("the tool flashed and ended normally");
+        const DosRunResult r = Run(container_, "y\r\n");
+        EXPECT_EQ(r.exitCode, 1) << r.screen.Dump();
+        EXPECT_TRUE(Flashed() == image_);
+        EXPECT_FALSE(WorkDirLeft()) << "the clean-up did not empty C:'s work directory";
+        EXPECT_TRUE(Files(otherDrive_) == onD) << "D: changed";
+        for (const fs::path& p : onC) EXPECT_TRUE(fs::exists(p)) << p << " went from C:\\";
+    }
+    {
+        SCOPED_TRACE("the tool failed, leaving ERROR.LOG in the work directory");
+        ResetDrive();
+        Switch("FLASHDRV.TXT");
+        Switch("FLASHERR.TXT");
+        const DosRunResult r = Run(container_, "y\r\n");
+        ExpectFailure(r, "Flashing BIOS ...", kFailUpgrade);
+        EXPECT_FALSE(WorkDirLeft());
+        EXPECT_TRUE(Files(otherDrive_) == onD) << "D: changed";
     }
 }
 

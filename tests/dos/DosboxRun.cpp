@@ -42,8 +42,9 @@ std::string Screen::Dump() const {
     return s;
 }
 
-DosRunResult RunInDosbox(const fs::path& drive, const std::vector<std::string>& commands) {
-    std::string cmd = "VQ_SCRDUMP='" VQ_DOS_DOUBLES "/SCRDUMP.EXE' '" VQ_DOS_RUN "' '" + drive.string() + "'";
+DosRunResult RunInDosbox(const fs::path& drive, const std::vector<std::string>& commands, const fs::path& driveD) {
+    std::string cmd = "VQ_SCRDUMP='" VQ_DOS_DOUBLES "/SCRDUMP.EXE' VQ_DOS_D='" + driveD.string() + "' '" VQ_DOS_RUN
+                      "' '" + drive.string() + "'";
     for (const std::string& c : commands) {
         if (c.find('\'') != std::string::npos) return {};
         cmd += " '" + c + "'";

@@ -37,8 +37,10 @@ struct DosRunResult {
     std::string log;   // what dos-run printed
 };
 
-// Runs the commands with `drive` mounted as C:; the last command is the program under test.
-DosRunResult RunInDosbox(const std::filesystem::path& drive, const std::vector<std::string>& commands);
+// Runs the commands with `drive` mounted as C: (and `driveD`, if given, as D:); the last command
+// is the program under test.
+DosRunResult RunInDosbox(const std::filesystem::path& drive, const std::vector<std::string>& commands,
+                         const std::filesystem::path& driveD = {});
 
 Bytes ReadBytes(const std::filesystem::path& path);
 void WriteBytes(const std::filesystem::path& path, const Bytes& data);
