@@ -3,7 +3,14 @@
 
 #include <errno.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 #include <filesystem>
 #include <memory>
@@ -15,6 +22,19 @@ namespace vq {
 namespace {
 
 std::string Reason() { return strerror(errno); }
+
+constexpr size_t kMaxWrite = 1u << 30;  // one write's share, below every platform's count limit
+
+// mkstemp makes the file for its owner alone; the output gets the mode any new file would.
+void KeepUmaskMode(int fd) {
+#ifdef _WIN32
+    (void)fd;
+#else
+    const mode_t mask = umask(0);
+    umask(mask);
+    fchmod(fd, 0666 & ~mask);
+#endif
+}
 
 struct FileCloser {
     void operator()(FILE* f) const { fclose(f); }
@@ -52,21 +72,26 @@ bool ReadWholeFile(const std::string& path, Bytes& out, std::string& err) {
 }
 
 bool WriteFileAtomic(const std::string& path, const uint8_t* data, size_t size, std::string& err) {
-    const std::string temp = path + ".vqpack-tmp";
-    {
-        std::unique_ptr<FILE, FileCloser> f(fopen(temp.c_str(), "wb"));
-        if (!f) {
-            err = temp + ": " + Reason();
-            return false;
-        }
-        const bool written = size == 0 || fwrite(data, 1, size, f.get()) == size;
-        const bool flushed = fflush(f.get()) == 0;
-        const bool closed = fclose(f.release()) == 0;
-        if (!written || !flushed || !closed) {
-            err = temp + ": write failed: " + Reason();
-            remove(temp.c_str());
-            return false;
-        }
+    // A fresh name beside path, created exclusively: a name someone planted there, a link
+    // included, makes the creation pick another name rather than write through it.
+    std::string temp = path + ".vqpack-XXXXXX";
+    const int fd = mkstemp(temp.data());
+    if (fd < 0) {
+        err = path + ": cannot create a temporary file beside it: " + Reason();
+        return false;
+    }
+    KeepUmaskMode(fd);
+    bool written = true;
+    for (size_t done = 0; written && done < size;) {
+        const auto n = write(fd, data + done, static_cast<unsigned>(size - done < kMaxWrite ? size - done : kMaxWrite));
+        written = n > 0;
+        if (written) done += size_t(n);
+    }
+    const std::string why = written ? "" : Reason();
+    if (close(fd) != 0 || !written) {
+        err = temp + ": write failed: " + (why.empty() ? Reason() : why);
+        remove(temp.c_str());
+        return false;
     }
     std::error_code ec;
     std::filesystem::rename(temp, path, ec);

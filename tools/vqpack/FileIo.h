@@ -10,8 +10,8 @@ namespace vq {
 // Reads the whole file; refuses files of 2 GiB or more, which no container may reach.
 bool ReadWholeFile(const std::string& path, Bytes& out, std::string& err);
 
-// Writes to a temporary file beside path and renames it over path, so path is either left as
-// it was or holds all of data.
+// Writes to a new temporary file beside path (path + ".vqpack-" and six characters) and renames
+// it over path, so path is either left as it was or holds all of data.
 bool WriteFileAtomic(const std::string& path, const uint8_t* data, size_t size, std::string& err);
 inline bool WriteFileAtomic(const std::string& path, const Bytes& data, std::string& err) {
     return WriteFileAtomic(path, data.data(), data.size(), err);

@@ -61,6 +61,13 @@ protected:
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
     std::string Out() { return Text(dir_ / "stdout.txt"); }
+    // Temporary files vqpack left in the test's directory.
+    std::string Leftovers() {
+        std::string names;
+        for (const auto& e : fs::directory_iterator(dir_))
+            if (e.path().filename().string().find(".vqpack-") != std::string::npos) names += e.path().filename().string() + " ";
+        return names;
+    }
     std::string Err() { return Text(dir_ / "stderr.txt"); }
 
     // Inputs like the shipped payload's, small except for the flash image.
@@ -222,7 +229,7 @@ TEST_F(VqpackCli, FailuresLeaveNoOutput) {
     EXPECT_EQ(Run("build --image packed.exe --out out.exe gzip.exe"), 1);
     EXPECT_NE(Err().find("already carries a payload container"), std::string::npos) << Err();
     EXPECT_FALSE(fs::exists(dir_ / "out.exe"));
-    EXPECT_FALSE(fs::exists(dir_ / "out.exe.vqpack-tmp"));
+    EXPECT_EQ(Leftovers(), "");
 
     // An existing output stays as it was when a build fails.
     Write(dir_ / "keep.exe", Bytes{1, 2, 3});
@@ -233,12 +240,31 @@ TEST_F(VqpackCli, FailuresLeaveNoOutput) {
     fs::create_directory(dir_ / "taken.exe");
     EXPECT_EQ(Run("build --image image.exe --out taken.exe gzip.exe"), 1);
     EXPECT_TRUE(fs::is_directory(dir_ / "taken.exe"));
-    EXPECT_FALSE(fs::exists(dir_ / "taken.exe.vqpack-tmp"));
+    EXPECT_EQ(Leftovers(), "");
+
+    // A folder no file can be made in: a message, and nothing written.
+    EXPECT_EQ(Run("build --image image.exe --out no-such-dir/out.exe gzip.exe"), 1);
+    EXPECT_NE(Err().find("no-such-dir/out.exe: cannot create a temporary file"), std::string::npos) << Err();
 
     EXPECT_EQ(Run("list image.exe"), 1);
     EXPECT_EQ(Run("extract image.exe x"), 1);
     EXPECT_FALSE(fs::exists(dir_ / "x"));
     EXPECT_EQ(Run("verify nothing-here.exe"), 1);
+}
+
+// Another user's link planted under the name of an output's temporary file is not written through.
+TEST_F(VqpackCli, APlantedLinkBesideTheOutputIsNotFollowed) {
+    MakeInputs();
+    const Bytes theirs{'t', 'h', 'e', 'i', 'r', 's'};
+    Write(dir_ / "target", theirs);
+    fs::create_directory(dir_ / "x");
+    for (const fs::path& link : {dir_ / "out.exe.vqpack-tmp", dir_ / "x" / "GZip.exe.vqpack-tmp"})
+        fs::create_symlink(dir_ / "target", link);
+    ASSERT_EQ(Build("out.exe"), 0) << Err();
+    ASSERT_EQ(Run("extract out.exe x"), 0) << Err();
+    EXPECT_EQ(Read(dir_ / "target"), theirs);
+    EXPECT_EQ(Read(dir_ / "x" / "GZip.exe"), Read(dir_ / "gzip.exe"));
+    EXPECT_TRUE(fs::is_symlink(dir_ / "out.exe.vqpack-tmp"));
 }
 
 TEST_F(VqpackCli, UsageErrorsExitTwo) {
