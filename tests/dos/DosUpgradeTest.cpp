@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <zlib.h>
 
 #include <chrono>
@@ -41,7 +42,8 @@ protected:
     static void TearDownTestSuite() { fs::remove_all(inputs_); }
 
     void SetUp() override {
-        if (container_.empty()) GTEST_SKIP() << "no container: vqpack build did not run";
+        // Every run needs the program with its container: without it the test fails, naming why.
+        if (container_.empty()) GTEST_FAIL() << "no program to run: " << buildFailure_;
         drive_ = fs::temp_directory_path() / ("vq-dosbox-" + std::to_string(getpid()) + "-" +
                                               ::testing::UnitTest::GetInstance()->current_test_info()->name());
         ResetDrive();
@@ -65,8 +67,17 @@ protected:
         if (!rawBios.empty()) cmd += " --raw 11";
         cmd += " '" VQ_DOS_DOUBLES "/GZIP.EXE' '" + (inputs_ / "entry2").string() + "' '" VQ_FPARTS "' '" + flashTool + "'";
         for (int i = 5; i <= 10; ++i) cmd += " '" + (inputs_ / ("entry" + std::to_string(i))).string() + "'";
-        cmd += " '" + (rawBios.empty() ? (inputs_ / "bios.bin").string() : rawBios) + "' >/dev/null";
-        if (system(cmd.c_str()) != 0) return {};
+        const fs::path errors = inputs_ / "vqpack-errors.txt";
+        cmd += " '" + (rawBios.empty() ? (inputs_ / "bios.bin").string() : rawBios) + "' >/dev/null 2>'" +
+               errors.string() + "'";
+        const int status = system(cmd.c_str());
+        if (status != 0) {
+            const Bytes said = ReadBytes(errors);
+            const int code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+            buildFailure_ = "vqpack build (" VQ_VQPACK ") failed with exit code " + std::to_string(code) + ": " +
+                            std::string(said.begin(), said.end());
+            return {};
+        }
         return ReadBytes(out);
     }
 
@@ -105,6 +116,7 @@ protected:
     static inline fs::path inputs_;
     static inline Bytes image_;
     static inline Bytes container_;
+    static inline std::string buildFailure_;  // why the last Build gave nothing
     fs::path drive_;
     fs::path otherDrive_;  // mounted as D: when set
 };
@@ -173,7 +185,7 @@ TEST_F(DosUpgrade, ADamagedGzipMemberIsAnExtractionFailure) {
     gz[gz.size() / 2] ^= 0x55;
     WriteBytes(inputs_ / "damaged.gz", gz);
     const Bytes program = Build((inputs_ / "damaged.gz").string());
-    ASSERT_FALSE(program.empty());
+    ASSERT_FALSE(program.empty()) << buildFailure_;
     const DosRunResult r = Run(program, "Y\r\n");
     ExpectFailure(r, "Extracting files ...", kFailExtract);
     EXPECT_FALSE(WorkDirLeft());  // the clean-up ran from inside the work directory
@@ -286,7 +298,7 @@ TEST_F(DosUpgrade, AToolThatDidNotRunToANormalEndFailsItsStep) {
     tool[0x0A] = tool[0x0B] = 0xFF;  // minimum allocation, in paragraphs
     WriteBytes(inputs_ / "HUNGRY.EXE", tool);
     const Bytes unloadable = Build("", (inputs_ / "HUNGRY.EXE").string());
-    ASSERT_FALSE(unloadable.empty());
+    ASSERT_FALSE(unloadable.empty()) << buildFailure_;
     {
         SCOPED_TRACE("flash tool that cannot be loaded");
         const DosRunResult r = Run(unloadable, "y\r\n");
