@@ -1,5 +1,7 @@
 # Build rules shared by every directory: warnings, reproducibility, GoogleTest on both faces.
 
+include(${CMAKE_CURRENT_LIST_DIR}/Layout.cmake)
+
 # Warnings are errors on every toolchain.
 function(vq_warnings target)
   target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Werror)

@@ -28,7 +28,7 @@ function(vq_add_dos_program name)
   vq_warnings(${name}_objs)
   set(elf ${CMAKE_CURRENT_BINARY_DIR}/${name}.elf)
   add_custom_command(OUTPUT ${P_OUTPUT}
-    COMMAND ${CMAKE_LINKER} -m elf_i386 -T ${VQ_DOS_RT_DIR}/dos.ld --gc-sections
+    COMMAND ${CMAKE_LINKER} -m elf_i386 ${VQ_DOS_LAYOUT_SYMBOLS} -T ${VQ_DOS_RT_DIR}/dos.ld --gc-sections
             -Map=${CMAKE_CURRENT_BINARY_DIR}/${name}.map -o ${elf}
             $<TARGET_OBJECTS:${name}_objs> $<TARGET_OBJECTS:vq_dos_rt>
     COMMAND ${CMAKE_OBJCOPY} -O binary ${elf} ${P_OUTPUT}

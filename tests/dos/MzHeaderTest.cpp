@@ -18,7 +18,7 @@ Bytes ReadFile(const std::string& path) {
 uint16_t U16(const Bytes& b, size_t at) { return uint16_t(b.at(at) | b.at(at + 1) << 8); }
 uint32_t U32(const Bytes& b, size_t at) { return U16(b, at) | uint32_t(U16(b, at + 2)) << 16; }
 
-constexpr size_t kImageFileEnd = 0x4EA4;
+constexpr size_t kImageFileEnd = VQ_DOS_IMAGE_END;
 constexpr size_t kHeaderBytes = 512;
 
 TEST(MzHeader, VqdosHasTheFixedLayout) {
@@ -31,7 +31,7 @@ TEST(MzHeader, VqdosHasTheFixedLayout) {
     EXPECT_EQ(U16(exe, 0x08), 32);      // header paragraphs
     EXPECT_EQ(U16(exe, 0x14), 0);       // IP
     EXPECT_EQ(U16(exe, 0x16), 0);       // CS
-    EXPECT_EQ(U32(exe, 0x3C), 0x5000u);  // where the Windows headers stand
+    EXPECT_EQ(U32(exe, 0x3C), uint32_t(VQ_PE_HEADER_OFFSET));  // where the Windows headers stand
 }
 
 // Every DOS program built here: the relocation loads the data group, where the stack lives too.

@@ -15,7 +15,7 @@
 
 namespace {
 
-constexpr uint32_t kPeAt = 0x5000;
+constexpr uint32_t kPeAt = vq::kPeHeaderOffset;
 
 // The smallest DOS program the splice takes: one 64-byte header and nothing to load.
 vq::Bytes DosProgram() {

@@ -11,11 +11,18 @@
 namespace vq {
 namespace {
 
+// The layout's numbers as the build spelled them.
+#define VQ_SPELLED(x) VQ_SPELLED_(x)
+#define VQ_SPELLED_(x) #x
+
 constexpr const char* kStubUsage =
     "usage: vqpack stub DOSPROG PE_IN PE_OUT\n"
-    "  Writes PE_OUT: the Windows image PE_IN with DOSPROG (a DOS MZ program of at most 0x5000\n"
-    "  bytes) as its MS-DOS stub and the PE headers at file offset 0x5000. PE_IN must be linked\n"
-    "  with -Wl,--section-start=.text=<image base + 0x6000>, carry no certificate table and no\n"
+    "  Writes PE_OUT: the Windows image PE_IN with DOSPROG (a DOS MZ program of at most "
+    VQ_SPELLED(VQ_PE_HEADER_OFFSET) "\n"
+    "  bytes) as its MS-DOS stub and the PE headers at file offset " VQ_SPELLED(VQ_PE_HEADER_OFFSET)
+    ". PE_IN must be linked\n"
+    "  with -Wl,--section-start=.text=<image base + " VQ_SPELLED(VQ_TEXT_RVA)
+    ">, carry no certificate table and no\n"
     "  payload container yet. PE_OUT is written whole or not at all.\n";
 
 }  // namespace

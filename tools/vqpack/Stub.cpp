@@ -1,13 +1,13 @@
 // vqpack stub: places the DOS program as the MS-DOS stub of a linked Windows image, with the PE
-// headers moved to 0x5000 and everything after them shifted to make room.
+// headers moved to kPeHeaderOffset and everything after them shifted to make room.
 //
 //   before                              after
-//   0       MZ stub of the linker        0       DOS program (its load image ends by 0x4EA4)
-//   e_lfanew PE headers + sections       0x5000  PE headers + section table
+//   0       MZ stub of the linker        0                  DOS program
+//   e_lfanew PE headers + sections       kPeHeaderOffset    PE headers + section table
 //   SizeOfHeaders  section data ...      new SizeOfHeaders  the same section data, shifted
 //
 // The Windows program must be linked with its first section far enough up (.text at image base
-// + 0x6000) that the larger headers still end below it in memory.
+// + kFirstSectionRva) that the larger headers still end below it in memory.
 #include "tools/vqpack/Stub.h"
 
 #include <stdio.h>
@@ -17,7 +17,6 @@
 namespace vq {
 namespace {
 
-constexpr uint32_t kPeHeaderOffset = 0x5000;  // where the DOS program's header points
 constexpr uint32_t kLfanewField = 0x3C;
 constexpr uint16_t kMzMagic = 0x5A4D;
 constexpr uint32_t kMzLastPageBytes = 0x02, kMzPages = 0x04, kMzRelocCount = 0x06, kMzRelocTable = 0x18;
@@ -164,7 +163,7 @@ bool Shift(uint32_t ptr, const PeLayout& l, int64_t delta, uint32_t& out, std::s
     return true;
 }
 
-// The DOS program must end before 0x5000, and its relocations must leave e_lfanew free.
+// The DOS program must end before the PE headers, and its relocations must leave e_lfanew free.
 bool CheckDosProgram(const Bytes& dos, std::string& err) {
     if (!Fits(dos, 0, 0x40) || Get16(dos, 0) != kMzMagic) {
         err = "the DOS program is not an MZ file";
@@ -173,7 +172,9 @@ bool CheckDosProgram(const Bytes& dos, std::string& err) {
     const uint32_t pages = Get16(dos, kMzPages), lastPage = Get16(dos, kMzLastPageBytes);
     const uint32_t declared = pages == 0 ? 0 : (pages - 1) * 512 + (lastPage == 0 ? 512 : lastPage);
     if (dos.size() > kPeHeaderOffset || declared > kPeHeaderOffset) {
-        err = "the DOS program is larger than 0x5000 bytes";
+        char msg[80];
+        snprintf(msg, sizeof msg, "the DOS program is larger than 0x%X bytes", unsigned(kPeHeaderOffset));
+        err = msg;
         return false;
     }
     const uint32_t relocs = Get16(dos, kMzRelocTable), relocEnd = relocs + 4u * Get16(dos, kMzRelocCount);
@@ -214,8 +215,8 @@ bool PlaceDosProgram(const Bytes& dos, const Bytes& pe, Bytes& out, std::string&
         char msg[200];
         snprintf(msg, sizeof msg,
                  "the headers would end at 0x%X, past the first section at RVA 0x%X; link with "
-                 "-Wl,--section-start=.text=<image base + 0x6000>",
-                 unsigned(newSizeOfHeaders), unsigned(firstVa));
+                 "-Wl,--section-start=.text=<image base + 0x%X>",
+                 unsigned(newSizeOfHeaders), unsigned(firstVa), unsigned(kFirstSectionRva));
         err = msg;
         return false;
     }
@@ -225,7 +226,7 @@ bool PlaceDosProgram(const Bytes& dos, const Bytes& pe, Bytes& out, std::string&
         return false;
     }
 
-    // DOS program, padded; PE headers at 0x5000, padded; then everything after the old headers.
+    // DOS program, padded; PE headers, padded; then everything after the old headers.
     out.assign(dos.begin(), dos.end());
     out.resize(kPeHeaderOffset, 0);
     WriteLE32(&out[kLfanewField], kPeHeaderOffset);
@@ -233,7 +234,7 @@ bool PlaceDosProgram(const Bytes& dos, const Bytes& pe, Bytes& out, std::string&
     out.resize(newSizeOfHeaders, 0);
     out.insert(out.end(), pe.begin() + l.SizeOfHeaders, pe.end());
 
-    // The same fields in the output: a header field moves with the headers to 0x5000, a field in
+    // The same fields in the output: a header field moves with the headers, a field in
     // section data by delta. Whatever the input claims, no write leaves the output.
     auto patch = [&](uint32_t inputField, int64_t by, uint32_t value) {
         const int64_t to = int64_t(inputField) + by;

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The fixed MZ layout in front, the Windows image at 0x5000, and a sound container behind.
+# The fixed MZ layout in front, the Windows image at the PE header offset, and a sound container
+# behind. The offsets come from the build (cmake/Layout.cmake).
 set -uo pipefail
-exe=$1 dosprog=$2 objdump=$3 vqpack=$4
+exe=$1 dosprog=$2 objdump=$3 vqpack=$4 pe_at=$(($5)) image_end=$(($6))
 fail=0
 bad() { echo "FAIL: $*"; fail=1; }
 u16() { od -An -tu2 -j "$1" -N2 "$exe" | tr -d ' '; }
@@ -13,12 +14,12 @@ u32() { od -An -tu4 -j "$1" -N4 "$exe" | tr -d ' '; }
 [ "$(u16 6)" = 1 ] || bad "$(u16 6) relocations, not 1"
 [ "$(u16 8)" = 32 ] || bad "header of $(u16 8) paragraphs, not 32"
 [ "$(u16 20)" = 0 ] && [ "$(u16 22)" = 0 ] || bad "entry is not at offset 0 of the code segment"
-[ "$(u32 60)" = 20480 ] || bad "e_lfanew is $(u32 60), not 0x5000"
-[ "$(od -An -c -j 20480 -N4 "$exe" | tr -d ' ')" = 'PE\0\0' ] || bad "no PE signature at 0x5000"
-# The MS-DOS part is the DOS program, byte for byte, up to the end of its load image (0x4EA4).
-cmp -n 20132 "$exe" "$dosprog" >/dev/null 2>&1 || {
+[ "$(u32 60)" = "$pe_at" ] || bad "e_lfanew is $(u32 60), not $pe_at"
+[ "$(od -An -c -j "$pe_at" -N4 "$exe" | tr -d ' ')" = 'PE\0\0' ] || bad "no PE signature at $pe_at"
+# The MS-DOS part is the DOS program, byte for byte, up to the end of its load image.
+cmp -n "$image_end" "$exe" "$dosprog" >/dev/null 2>&1 || {
   # The stub's e_lfanew differs from the standalone program's only if that one lacks it.
-  cmp -l -n 20132 "$exe" "$dosprog" | head -5
+  cmp -l -n "$image_end" "$exe" "$dosprog" | head -5
   bad "the MS-DOS part differs from the DOS program"
 }
 "$objdump" -p "$exe" >/dev/null 2>&1 || bad "$objdump does not accept the Windows image"

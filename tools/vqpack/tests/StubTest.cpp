@@ -1,5 +1,6 @@
-// vqpack stub: the DOS program in front, the PE headers at 0x5000, every section's bytes unchanged
-// and every file pointer following them; images it cannot place are refused and nothing written.
+// vqpack stub: the DOS program in front, the PE headers at their fixed offset, every section's
+// bytes unchanged and every file pointer following them; images it cannot place are refused and
+// nothing written.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <unistd.h>
@@ -19,7 +20,7 @@ namespace {
 namespace fs = std::filesystem;
 using Bytes = std::vector<uint8_t>;
 
-constexpr uint32_t kPeAt = 0x5000;
+constexpr uint32_t kPeAt = VQ_PE_HEADER_OFFSET;
 
 Bytes Read(const fs::path& p) {
     std::ifstream f(p, std::ios::binary);
@@ -113,7 +114,7 @@ protected:
         const Bytes src = Read(in), dst = Read(out), dos = Read(VQ_DOS_PROGRAM);
         const Pe a(src), b(dst);
 
-        // The DOS program, padded, then the PE headers at 0x5000.
+        // The DOS program, padded, then the PE headers.
         ASSERT_EQ(b.PeOffset, kPeAt);
         EXPECT_TRUE(std::equal(dos.begin() + 0x40, dos.end(), dst.begin() + 0x40));
         EXPECT_TRUE(std::equal(dos.begin(), dos.begin() + 0x3C, dst.begin()));
@@ -210,7 +211,7 @@ TEST_F(Stub, RefusesWhatItCannotPlaceAndWritesNothing) {
     Bytes bigDos = Read(VQ_DOS_PROGRAM);
     bigDos.resize(kPeAt + 1);
     Write(dir_ / "big.exe", bigDos);
-    refused(dir_ / "big.exe", good, "larger than 0x5000");
+    refused(dir_ / "big.exe", good, "is larger than 0x");
 
     // Headers that grow to 0x5200 would take the debug entry's patch into themselves; headers
     // that shrink to it would take it to before the output's first byte.
