@@ -1,38 +1,34 @@
 // FLASH.EXE, the DOS flash tool double: "flash -f bios.bin" checks the image (size and flash
 // descriptor signature) and its part list, copies the image to C:\FLASHED.BIN for the test to
 // compare, and reports. It writes ERROR.LOG on any fault or when the test's switch is set.
-#include "Control.h"
-#include "DosOut.h"
-#include "Files.h"
-#include "Memory.h"
-#include "Resident.h"
-#include "ScreenCapture.h"
-#include "Str.h"
+#include "dos/rt/Files.h"
+#include "dos/rt/Memory.h"
+#include "dos/rt/Str.h"
+#include "payload/FlashImage.h"
+#include "testing/dos/Control.h"
+#include "testing/dos/DosOut.h"
+#include "testing/dos/Resident.h"
+#include "testing/dos/ScreenCapture.h"
 
 namespace {
 
-constexpr uint32_t kImageBytes = 4194304;
-constexpr uint32_t kSignatureOffset = 16;
-constexpr uint8_t kSignature[4] = {0x5A, 0xA5, 0xF0, 0x0F};
 constexpr const char* kPartList = "fparts.txt";
 constexpr uint16_t kCopyChunk = 49152;
 
 bool CheckImage(vq::rt::DosFile& image, const char*& why) {
     uint32_t size;
-    uint8_t head[kSignatureOffset + sizeof kSignature];
-    if (!image.Size(size) || size != kImageBytes) {
-        why = "image is not 4194304 bytes";
+    uint8_t head[vq::kFlashDescriptorEnd];
+    if (!image.Size(size) || size != vq::kFlashImageSize) {
+        why = "image is not the flash part's size";
         return false;
     }
     if (!image.Seek(0) || !vq::rt::ReadExact(image.Handle(), head, sizeof head)) {
         why = "cannot read the image";
         return false;
     }
-    for (uint32_t i = 0; i < sizeof kSignature; ++i) {
-        if (head[kSignatureOffset + i] != kSignature[i]) {
-            why = "no flash descriptor signature";
-            return false;
-        }
+    if (!vq::HasFlashDescriptor(head, sizeof head)) {
+        why = "no flash descriptor signature";
+        return false;
     }
     return true;
 }
@@ -44,7 +40,7 @@ bool CopyImage(vq::rt::DosFile& image, const char*& why) {
         why = "cannot write the flash part";
         return false;
     }
-    for (uint32_t left = kImageBytes; left != 0;) {
+    for (uint32_t left = vq::kFlashImageSize; left != 0;) {
         const uint16_t chunk = uint16_t(left < kCopyChunk ? left : kCopyChunk);
         uint16_t got, written;
         if (!vq::rt::ReadFar(image.Handle(), buf.Segment(), 0, chunk, got) || got != chunk ||
@@ -102,7 +98,7 @@ int main(int argc, char** argv) {
     vq::testing::Say(vq::testing::kStdout, "Flash double: programming the SPI flash");
     const char* why = "";
     if (Flash(argc, argv, why)) {
-        vq::testing::Say(vq::testing::kStdout, "Flash double: 4194304 bytes written and verified");
+        vq::testing::Say(vq::testing::kStdout, "Flash double: image written and verified");
         vq::testing::EndResidentIfAsked(vq::testing::kFlashResidentSwitch, 0);
         WanderIfAsked();
         return 0;

@@ -42,8 +42,8 @@ std::vector<uint8_t> MakeFlashImage() {
             }
         }
     }
-    for (size_t i = 0; i < sizeof(kDescriptorSignature); ++i) {
-        image[kDescriptorSignatureOffset + i] = kDescriptorSignature[i];
+    for (size_t i = 0; i < sizeof(kFlashDescriptorSignature); ++i) {
+        image[kFlashDescriptorOffset + i] = kFlashDescriptorSignature[i];
     }
     return image;
 }

@@ -3,17 +3,13 @@
 
 #include <string.h>
 
+#include "payload/FlashImage.h"
 #include "payload/PayloadFormat.h"
 #include "payload/PayloadEntries.h"
 #include "tools/vqpack/GzipMember.h"
 
 namespace vq {
 namespace {
-
-// The flash image the upgrade writes: 4 MiB, with the flash descriptor's signature at 16.
-inline constexpr uint64_t kFlashImageSize = 4194304;
-inline constexpr size_t kFlashDescriptorOffset = 16;
-inline constexpr uint8_t kFlashDescriptorSignature[4] = {0x5A, 0xA5, 0xF0, 0x0F};
 
 std::string EntryLabel(uint32_t i) {
     std::string label = "entry " + std::to_string(i);

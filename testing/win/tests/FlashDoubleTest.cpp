@@ -17,7 +17,7 @@ std::vector<uint8_t> Image() {
         image[i] = uint8_t(i * 7 + (i >> 12));
     }
     for (size_t i = 0; i < 4; ++i) {
-        image[kDescriptorSignatureOffset + i] = kDescriptorSignature[i];
+        image[kFlashDescriptorOffset + i] = kFlashDescriptorSignature[i];
     }
     return image;
 }
@@ -97,7 +97,7 @@ TEST_P(FlashDouble, RefusesAnyOtherCommandLine) {
 TEST_P(FlashDouble, RefusesAWrongImage) {
     const std::vector<uint8_t> shortImage(image.begin(), image.end() - 1);
     auto unsigned_ = image;
-    unsigned_[kDescriptorSignatureOffset + 3] = 0;
+    unsigned_[kFlashDescriptorOffset + 3] = 0;
     auto longImage = image;
     longImage.push_back(0);
     for (const auto& bad : {shortImage, unsigned_, longImage}) {
