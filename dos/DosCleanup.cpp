@@ -1,8 +1,8 @@
 // The clean-up step: list the work directory, delete every file in it, remove it.
-#include "DosSteps.h"
-#include "Far.h"
-#include "Files.h"
-#include "Memory.h"
+#include "dos/DosSteps.h"
+#include "dos/rt/Far.h"
+#include "dos/rt/Files.h"
+#include "dos/rt/Memory.h"
 
 namespace vq::dos {
 namespace {

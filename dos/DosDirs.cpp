@@ -1,7 +1,7 @@
 // The starting and work directories every step returns to or works in.
-#include "DosSteps.h"
-#include "Files.h"
-#include "Str.h"
+#include "dos/DosSteps.h"
+#include "dos/rt/Files.h"
+#include "dos/rt/Str.h"
 
 namespace vq::dos {
 

@@ -1,9 +1,9 @@
 // The extraction step: unpack the container into the work directory and decompress with gzip.
-#include "DosSteps.h"
-#include "Files.h"
-#include "PayloadEntries.h"
-#include "Process.h"
-#include "Str.h"
+#include "dos/DosSteps.h"
+#include "dos/rt/Files.h"
+#include "dos/rt/Process.h"
+#include "dos/rt/Str.h"
+#include "payload/PayloadEntries.h"
 
 namespace vq::dos {
 namespace {

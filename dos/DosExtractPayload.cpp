@@ -1,8 +1,8 @@
 // Unpacks the container appended to the running executable into numbered files.
-#include "DosSteps.h"
-#include "Files.h"
-#include "Memory.h"
-#include "PayloadFormat.h"
+#include "dos/DosSteps.h"
+#include "dos/rt/Files.h"
+#include "dos/rt/Memory.h"
+#include "payload/PayloadFormat.h"
 
 namespace vq::dos {
 namespace {

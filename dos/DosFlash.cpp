@@ -1,9 +1,9 @@
 // The flash step: run the flash tool with its output in a file, and judge it by how it ended and
 // by ERROR.LOG.
-#include "DosSteps.h"
-#include "Files.h"
-#include "PayloadEntries.h"
-#include "Process.h"
+#include "dos/DosSteps.h"
+#include "dos/rt/Files.h"
+#include "dos/rt/Process.h"
+#include "payload/PayloadEntries.h"
 
 namespace vq::dos {
 namespace {

@@ -1,7 +1,7 @@
 // The DOS program's pure decisions.
-#include "DosLogic.h"
+#include "dos/DosLogic.h"
 
-#include "Str.h"
+#include "dos/rt/Str.h"
 #include "payload/PayloadEntries.h"
 
 namespace vq::dos {

@@ -5,8 +5,8 @@
 
 #include <stdint.h>
 
-#include "Process.h"
 #include "base/Product.h"
+#include "dos/rt/Process.h"
 
 namespace vq::dos {
 

@@ -1,8 +1,8 @@
 // The DOS face of the upgrade: prompt, extract, flash, clean up, power off.
-#include "Console.h"
-#include "DosScreen.h"
-#include "DosSteps.h"
-#include "DosTexts.h"
+#include "dos/DosScreen.h"
+#include "dos/DosSteps.h"
+#include "dos/DosTexts.h"
+#include "dos/rt/Console.h"
 
 using namespace vq::dos;
 

@@ -1,7 +1,7 @@
 // Switches the machine off through the chipset's ACPI power-management block.
-#include "DosSteps.h"
-#include "Port.h"
-#include "Time.h"
+#include "dos/DosSteps.h"
+#include "dos/rt/Port.h"
+#include "dos/rt/Time.h"
 
 namespace vq::dos {
 namespace {

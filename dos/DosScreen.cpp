@@ -1,8 +1,8 @@
 // Status and failure lines.
-#include "DosScreen.h"
+#include "dos/DosScreen.h"
 
-#include "Console.h"
-#include "DosTexts.h"
+#include "dos/DosTexts.h"
+#include "dos/rt/Console.h"
 
 namespace vq::dos {
 namespace {

@@ -1,7 +1,7 @@
 // Status and failure lines: each overwrites the line before it at a fixed position.
 #pragma once
 
-#include "DosLogic.h"
+#include "dos/DosLogic.h"
 
 namespace vq::dos {
 

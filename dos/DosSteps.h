@@ -1,7 +1,7 @@
 // The steps of the DOS upgrade and the directories they are handed.
 #pragma once
 
-#include "DosLogic.h"
+#include "dos/DosLogic.h"
 
 namespace vq::dos {
 

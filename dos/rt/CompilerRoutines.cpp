@@ -1,4 +1,5 @@
-// The memory primitives the compiler may call on its own (structure copies, zeroing).
+// The memory routines the compiler may call on its own (structure copies, zeroing): memcpy,
+// memmove, memset, memcmp. Not DOS memory blocks, which are Memory.h's.
 #include <stddef.h>
 
 extern "C" {

@@ -1,10 +1,10 @@
 // Text console through INT 10h and standard input through INT 21h.
-#include "Console.h"
+#include "dos/rt/Console.h"
 
 #include <stdarg.h>
 
-#include "Regs.h"
-#include "Str.h"
+#include "dos/rt/Regs.h"
+#include "dos/rt/Str.h"
 
 namespace vq::rt {
 namespace {

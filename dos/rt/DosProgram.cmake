@@ -12,19 +12,20 @@ set(VQ_DOS_FLAGS
 
 add_library(vq_dos_rt OBJECT
   ${VQ_DOS_RT_DIR}/Start.S ${VQ_DOS_RT_DIR}/IntCall.S
-  ${VQ_DOS_RT_DIR}/Mem.cpp ${VQ_DOS_RT_DIR}/Runtime.cpp ${VQ_DOS_RT_DIR}/Console.cpp
+  ${VQ_DOS_RT_DIR}/CompilerRoutines.cpp ${VQ_DOS_RT_DIR}/Runtime.cpp ${VQ_DOS_RT_DIR}/Console.cpp
   ${VQ_DOS_RT_DIR}/Files.cpp ${VQ_DOS_RT_DIR}/Memory.cpp ${VQ_DOS_RT_DIR}/Process.cpp
   ${VQ_DOS_RT_DIR}/Time.cpp)
 
 target_compile_options(vq_dos_rt PRIVATE ${VQ_DOS_FLAGS})
-target_include_directories(vq_dos_rt PUBLIC ${VQ_DOS_RT_DIR})
+# Includes are rooted at the source tree ("dos/rt/Files.h"), in the runtime as in its programs.
+target_include_directories(vq_dos_rt PUBLIC ${PROJECT_SOURCE_DIR})
 vq_warnings(vq_dos_rt)
 
 function(vq_add_dos_program name)
-  cmake_parse_arguments(P "" "OUTPUT" "SOURCES;INCLUDES" ${ARGN})
+  cmake_parse_arguments(P "" "OUTPUT" "SOURCES" ${ARGN})
   add_library(${name}_objs OBJECT ${P_SOURCES})
   target_compile_options(${name}_objs PRIVATE ${VQ_DOS_FLAGS})
-  target_include_directories(${name}_objs PRIVATE ${VQ_DOS_RT_DIR} ${P_INCLUDES})
+  target_include_directories(${name}_objs PRIVATE ${PROJECT_SOURCE_DIR})
   vq_warnings(${name}_objs)
   set(elf ${CMAKE_CURRENT_BINARY_DIR}/${name}.elf)
   add_custom_command(OUTPUT ${P_OUTPUT}

@@ -1,8 +1,8 @@
 // Files, directories and wildcard search: one small wrapper per INT 21h service.
-#include "Files.h"
+#include "dos/rt/Files.h"
 
-#include "Regs.h"
-#include "Str.h"
+#include "dos/rt/Regs.h"
+#include "dos/rt/Str.h"
 
 namespace vq::rt {
 namespace {

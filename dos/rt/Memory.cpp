@@ -1,7 +1,7 @@
 // DOS memory blocks.
-#include "Memory.h"
+#include "dos/rt/Memory.h"
 
-#include "Regs.h"
+#include "dos/rt/Regs.h"
 
 namespace vq::rt {
 

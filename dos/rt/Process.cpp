@@ -1,11 +1,11 @@
 // Child programs, the PSP and the environment block.
-#include "Process.h"
+#include "dos/rt/Process.h"
 
-#include "CommandTail.h"
-#include "EnvBlock.h"
-#include "Far.h"
-#include "Regs.h"
-#include "Str.h"
+#include "dos/rt/CommandTail.h"
+#include "dos/rt/EnvBlock.h"
+#include "dos/rt/Far.h"
+#include "dos/rt/Regs.h"
+#include "dos/rt/Str.h"
 
 extern "C" uint16_t VqPspSegment;  // stored by the start-up code
 

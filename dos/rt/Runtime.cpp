@@ -1,9 +1,9 @@
 // What runs between the start-up code and main: memory, and the argument vector.
-#include "CommandTail.h"
-#include "Far.h"
-#include "Memory.h"
-#include "Process.h"
-#include "Regs.h"
+#include "dos/rt/CommandTail.h"
+#include "dos/rt/Far.h"
+#include "dos/rt/Memory.h"
+#include "dos/rt/Process.h"
+#include "dos/rt/Regs.h"
 
 extern "C" char VqStackTop[];  // end of the data group, from the linker script
 

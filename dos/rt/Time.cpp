@@ -1,7 +1,7 @@
 // Waiting by the DOS clock (INT 21h 2Ch), which is good to a hundredth of a second.
-#include "Time.h"
+#include "dos/rt/Time.h"
 
-#include "Regs.h"
+#include "dos/rt/Regs.h"
 
 namespace vq::rt {
 namespace {

@@ -1,8 +1,8 @@
 // Messages of the DOS doubles on standard output or standard error.
 #pragma once
 
-#include "Files.h"
-#include "Str.h"
+#include "dos/rt/Files.h"
+#include "dos/rt/Str.h"
 
 namespace vq::testing {
 

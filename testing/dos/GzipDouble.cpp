@@ -1,14 +1,14 @@
 // GZIP.EXE, the DOS gzip double: "gzip -df PATTERN" replaces every matching NAME.gz in the current
 // directory by its decompressed content NAME, checking CRC-32 and size. Exit 1 on any fault.
-#include "Control.h"
-#include "DosOut.h"
-#include "Far.h"
-#include "Files.h"
-#include "Inflate.h"
-#include "Memory.h"
-#include "Resident.h"
-#include "ScreenCapture.h"
-#include "Str.h"
+#include "dos/rt/Far.h"
+#include "dos/rt/Files.h"
+#include "dos/rt/Memory.h"
+#include "dos/rt/Str.h"
+#include "testing/dos/Control.h"
+#include "testing/dos/DosOut.h"
+#include "testing/dos/Inflate.h"
+#include "testing/dos/Resident.h"
+#include "testing/dos/ScreenCapture.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include <stdint.h>
 
-#include "Crc32.h"
+#include "testing/dos/Crc32.h"
 
 namespace vq::testing {
 

@@ -5,7 +5,7 @@
 
 #include <stdint.h>
 
-#include "Files.h"
+#include "dos/rt/Files.h"
 
 namespace vq::testing {
 

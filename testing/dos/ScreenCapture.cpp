@@ -1,8 +1,8 @@
 // Writing the text screen to files.
-#include "ScreenCapture.h"
+#include "testing/dos/ScreenCapture.h"
 
-#include "Far.h"
-#include "Files.h"
+#include "dos/rt/Far.h"
+#include "dos/rt/Files.h"
 
 namespace vq::testing {
 namespace {

@@ -1,8 +1,8 @@
 // SCRDUMP.EXE: writes the text screen as the tests read it back. "SCRDUMP base" writes base.BIN
 // (80x25 character and attribute pairs from B800:0000) and base.TXT (the characters, one line per
 // row, trailing blanks dropped).
-#include "ScreenCapture.h"
-#include "Str.h"
+#include "dos/rt/Str.h"
+#include "testing/dos/ScreenCapture.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "DosLogic.h"
+#include "dos/DosLogic.h"
 
 namespace vq::dos {
 namespace {

@@ -10,8 +10,8 @@
 #include <map>
 #include <string>
 
-#include "DosboxRun.h"
 #include "testing/host/FlashImageGen.h"
+#include "tests/dos/DosboxRun.h"
 
 namespace vq::test {
 namespace {

@@ -1,5 +1,5 @@
 // Running DOS commands in DOSBox through scripts/dos-run.
-#include "DosboxRun.h"
+#include "tests/dos/DosboxRun.h"
 
 #include <stdio.h>
 #include <stdlib.h>

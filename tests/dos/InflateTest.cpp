@@ -7,7 +7,7 @@
 #include <random>
 #include <vector>
 
-#include "Inflate.h"
+#include "testing/dos/Inflate.h"
 
 namespace vq::test {
 

@@ -3,10 +3,10 @@
 
 #include <string>
 
-#include "CommandTail.h"
-#include "EnvBlock.h"
-#include "Str.h"
-#include "Time.h"
+#include "dos/rt/CommandTail.h"
+#include "dos/rt/EnvBlock.h"
+#include "dos/rt/Str.h"
+#include "dos/rt/Time.h"
 
 namespace vq::rt {
 namespace {
