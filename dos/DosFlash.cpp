@@ -12,7 +12,7 @@ constexpr const char* kErrorLog = "ERROR.LOG";
 // "flash -f bios.bin > output", started directly: the interpreter's own status would not say
 // whether the tool was loaded at all or stopped before its end.
 constexpr const char* kFlashProgram = vq::kPayloadEntries[vq::kEntryDosFlash].DosName;
-constexpr const char* kFlashArgs[] = {"-f", "bios.bin"};
+constexpr const char* kFlashArgs[] = {"-f", vq::kPayloadEntries[vq::kEntryFlashImage].DosArgName};
 constexpr const char* kFlashOutput = "output";
 
 // True when the tool was started; how it ended is then in end.

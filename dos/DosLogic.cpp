@@ -1,19 +1,15 @@
 // The DOS program's pure decisions.
 #include "dos/DosLogic.h"
 
+#include "dos/rt/Path.h"
 #include "dos/rt/Str.h"
 #include "payload/PayloadEntries.h"
 
 namespace vq::dos {
 
-bool JoinPath(const char* dir, const char* name, char (&out)[kPathBytes]) {
-    const uint32_t n = rt::StrLen(dir);
-    const bool endsWithSeparator = n > 0 && dir[n - 1] == '\\';
-    return rt::StrCopy(out, kPathBytes, dir) && (endsWithSeparator || rt::StrAppend(out, kPathBytes, "\\")) &&
-           rt::StrAppend(out, kPathBytes, name);
+bool FormWorkDirPath(const char* startDir, char (&out)[kPathBytes]) {
+    return rt::JoinPath(out, kPathBytes, startDir, kWorkDirName);
 }
-
-bool FormWorkDirPath(const char* startDir, char (&out)[kPathBytes]) { return JoinPath(startDir, kWorkDirName, out); }
 
 void FormEntryName(uint32_t i, char (&out)[kEntryNameBytes]) {
     char digits[11];
@@ -24,7 +20,7 @@ void FormEntryName(uint32_t i, char (&out)[kEntryNameBytes]) {
 bool FormEntryPath(const char* dir, uint32_t i, char (&out)[kPathBytes]) {
     char name[kEntryNameBytes];
     FormEntryName(i, name);
-    return JoinPath(dir, name, out);
+    return rt::JoinPath(out, kPathBytes, dir, name);
 }
 
 bool IsYesAnswer(int ch) { return ch == 'y' || ch == 'Y'; }

@@ -14,8 +14,6 @@ inline constexpr uint32_t kPathBytes = 80;  // every path buffer, terminator inc
 using vq::kWorkDirName;
 inline constexpr uint32_t kCopyChunkBytes = 49152;
 
-// dir + "\" (unless it already ends with one) + name; false if it does not fit.
-bool JoinPath(const char* dir, const char* name, char (&out)[kPathBytes]);
 // Starting directory + "\" (unless it ends with one) + "VqPTemp"; false if it does not fit.
 bool FormWorkDirPath(const char* startDir, char (&out)[kPathBytes]);
 inline constexpr uint32_t kEntryNameBytes = 17;  // "VQExt_" and ten digits, terminator included

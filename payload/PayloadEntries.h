@@ -37,6 +37,9 @@ struct TPayloadEntryInfo {
     bool DosInflate;         // the DOS face decompresses it before use
     const char* DosName;     // name under which the DOS face uses it, or nullptr
     const char* WinUseName;  // name under which the Windows face uses it, or nullptr
+    // How the DOS face's command line names the file to a tool, as the system spells it there
+    // (DOS ignores the letter case), or nullptr.
+    const char* DosArgName = nullptr;
 };
 
 inline constexpr TPayloadEntryInfo kPayloadEntries[kPayloadEntryCount] = {
@@ -51,7 +54,7 @@ inline constexpr TPayloadEntryInfo kPayloadEntries[kPayloadEntryCount] = {
     {"idrvdll32e.dll.gz", true, false, nullptr, nullptr},
     {"pmxdll.dll.gz", true, false, nullptr, nullptr},
     {"pmxdll32e.dll.gz", true, false, nullptr, nullptr},
-    {"Bios.bin.gz", true, true, "Bios.bin", "Bios.bin"},
+    {"Bios.bin.gz", true, true, "Bios.bin", "Bios.bin", "bios.bin"},
 };
 
 // The Windows names alone, index = entry number, as ExtractPayload takes them.

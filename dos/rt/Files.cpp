@@ -1,8 +1,8 @@
 // Files, directories and wildcard search: one small wrapper per INT 21h service.
 #include "dos/rt/Files.h"
 
+#include "dos/rt/Path.h"
 #include "dos/rt/Regs.h"
-#include "dos/rt/Str.h"
 
 namespace vq::rt {
 namespace {
@@ -60,8 +60,8 @@ bool GetCurrentDir(char* out, uint32_t cap) {
     r.edx = 0;  // default drive
     r.esi = NearOffset(dir);
     if (!DosCall(0x47, r)) return false;
-    const char prefix[4] = {drive, ':', '\\', '\0'};
-    return StrCopy(out, cap, prefix) && StrAppend(out, cap, dir);
+    const char driveOnly[3] = {drive, ':', '\0'};
+    return JoinPath(out, cap, driveOnly, dir);
 }
 
 bool ChangeDir(const char* path) { return PathCall(0x3B, path); }

@@ -1,10 +1,11 @@
-// The runtime's portable rules: the environment block, command tails, strings, the clock.
+// The runtime's portable rules: the environment block, command tails, strings, paths, the clock.
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "dos/rt/CommandTail.h"
 #include "dos/rt/EnvBlock.h"
+#include "dos/rt/Path.h"
 #include "dos/rt/Str.h"
 #include "dos/rt/Time.h"
 
@@ -18,6 +19,15 @@ struct Block {
 
 Block Env(const std::string& vars, const std::string& path) {
     return Block{vars + std::string("\0\1\0", 3) + path + std::string(1, '\0')};
+}
+
+// The current directory is its drive joined with what DOS reports below the root ("" at the root).
+TEST(JoinPath, ADriveJoinsToItsRoot) {
+    char out[80];
+    ASSERT_TRUE(JoinPath(out, sizeof out, "C:", ""));
+    EXPECT_STREQ(out, "C:\\");
+    ASSERT_TRUE(JoinPath(out, sizeof out, "C:", "WORK\\VQPTEMP"));
+    EXPECT_STREQ(out, "C:\\WORK\\VQPTEMP");
 }
 
 TEST(EnvBlock, FindsAVariableByItsWholeName) {
