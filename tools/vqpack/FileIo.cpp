@@ -83,13 +83,14 @@ bool WriteFileAtomic(const std::string& path, const uint8_t* data, size_t size, 
     KeepUmaskMode(fd);
     bool written = true;
     for (size_t done = 0; written && done < size;) {
-        const auto n = write(fd, data + done, static_cast<unsigned>(size - done < kMaxWrite ? size - done : kMaxWrite));
+        const size_t chunk = size - done < kMaxWrite ? size - done : kMaxWrite;
+        const auto n = write(fd, data + done, static_cast<unsigned>(chunk));
         written = n > 0;
         if (written) done += size_t(n);
     }
-    const std::string why = written ? "" : Reason();
-    if (close(fd) != 0 || !written) {
-        err = temp + ": write failed: " + (why.empty() ? Reason() : why);
+    const bool closed = close(fd) == 0;  // a close that succeeds leaves a write's errno alone
+    if (!written || !closed) {
+        err = temp + ": write failed: " + Reason();
         remove(temp.c_str());
         return false;
     }

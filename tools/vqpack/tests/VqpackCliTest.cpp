@@ -64,8 +64,10 @@ protected:
     // Temporary files vqpack left in the test's directory.
     std::string Leftovers() {
         std::string names;
-        for (const auto& e : fs::directory_iterator(dir_))
-            if (e.path().filename().string().find(".vqpack-") != std::string::npos) names += e.path().filename().string() + " ";
+        for (const auto& e : fs::directory_iterator(dir_)) {
+            const std::string name = e.path().filename().string();
+            if (name.find(".vqpack-") != std::string::npos) names += name + " ";
+        }
         return names;
     }
     std::string Err() { return Text(dir_ / "stderr.txt"); }
