@@ -17,14 +17,9 @@ flip_byte() {
 
 # other_program OUT: the same program carrying another flash image, in a sound container.
 other_program() {
-  local x="$dir/other-parts"
-  "$vqpack" extract "$bin/Vorquint.exe" "$x" >/dev/null
-  cp "$bin/../payload-inputs/Bios.bin" "$x/Bios.bin"
-  flip_byte "$x/Bios.bin" 4096
-  "$vqpack" build --image "$x/Vorquint.exe" --out "$1" --raw 3 --raw 4 --raw 5 --raw 6 --raw 7 \
-    --raw 8 --raw 9 --raw 10 "$x/GZip.exe" "$x/GZipW.exe" "$x/fparts.txt.gz" "$x/fpt.exe.gz" \
-    "$x/fptw.exe.gz" "$x/fptw64.exe.gz" "$x/idrvdll.dll.gz" "$x/idrvdll32e.dll.gz" \
-    "$x/pmxdll.dll.gz" "$x/pmxdll32e.dll.gz" "$x/Bios.bin" >/dev/null
+  cp "$bin/../payload-inputs/Bios.bin" "$dir/other-bios.bin"
+  flip_byte "$dir/other-bios.bin" 4096
+  VQ_VQPACK=$vqpack "$root/scripts/repack-image" "$bin/Vorquint.exe" "$dir/other-bios.bin" "$1"
 }
 
 # While the window shows Stopped, another process renames the running program away and puts
