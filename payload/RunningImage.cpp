@@ -10,8 +10,6 @@
 namespace vq {
 namespace {
 
-constexpr DWORD kLongestPath = 32768;  // the kernel's own limit for a path
-
 using GetMappedFileNameWFn = DWORD(WINAPI*)(HANDLE, LPVOID, LPWSTR, DWORD);
 
 // kernel32 has it from Windows 7 on (K32...), psapi before; neither is imported statically.

@@ -9,11 +9,10 @@
 #include "base/SystemCalls.h"
 #include "payload/PayloadFormat.h"
 #include "payload/ReadSource.h"
+#include "payload/RunningImage.h"
 
 namespace vq {
 namespace {
-
-constexpr DWORD kLongestPath = 32768;
 
 using WinVerifyTrustFn = LONG(WINAPI*)(HWND, GUID*, LPVOID);
 

@@ -10,6 +10,7 @@
 
 #include "payload/ExtractPayload.h"
 #include "payload/PayloadEntries.h"
+#include "payload/RunningImage.h"
 #include "base/WinHandle.h"
 #include "tests/host/payload/ContainerSamples.h"
 
@@ -252,6 +253,31 @@ TEST_F(ExtractPayloadTest, OtherReadersMayHoldTheExecutable) {
     ASSERT_NE(writer, INVALID_HANDLE_VALUE);
     EXPECT_FALSE(ExtractFrom(exe_, dest_, kPayloadFileNames));
     CloseHandle(writer);
+}
+
+// This test program is a running image too: the file held is its own, and while it is held
+// nobody may write, rename or delete it.
+TEST(RunningImage, HeldIsTheProgramsOwnFileAndCannotBeSwapped) {
+    const UniqueHandle held = OpenRunningImage();
+    ASSERT_TRUE(held.Valid());
+    wchar_t self[MAX_PATH];
+    ASSERT_NE(GetModuleFileNameW(nullptr, self, MAX_PATH), 0u);
+    {
+        const UniqueHandle byName(CreateFileW(self, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+        BY_HANDLE_FILE_INFORMATION a, b;
+        ASSERT_TRUE(GetFileInformationByHandle(held.Get(), &a) && GetFileInformationByHandle(byName.Get(), &b));
+        EXPECT_EQ(a.dwVolumeSerialNumber, b.dwVolumeSerialNumber);
+        EXPECT_EQ(a.nFileIndexHigh, b.nFileIndexHigh);
+        EXPECT_EQ(a.nFileIndexLow, b.nFileIndexLow);
+    }
+
+    const std::wstring away = std::wstring(self) + L".away";
+    EXPECT_FALSE(MoveFileExW(self, away.c_str(), 0));
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_SHARING_VIOLATION));
+    MoveFileExW(away.c_str(), self, 0);  // puts it back should the check above have failed
+    EXPECT_FALSE(UniqueHandle(CreateFileW(self, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                          nullptr, OPEN_EXISTING, 0, nullptr)).Valid());
+    EXPECT_FALSE(DeleteFileW(self));
 }
 
 }  // namespace
