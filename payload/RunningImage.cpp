@@ -37,8 +37,9 @@ std::wstring MappedImageName(GetMappedFileNameWFn fn) {
 // An NT name as CreateFileW takes it: a device path ("\Device\HarddiskVolume3\...", Windows)
 // through the GLOBALROOT link, a DOS-device path ("\??\C:\...", Wine) as "\\?\C:\...".
 std::wstring OpenableName(const std::wstring& nt) {
-    static const std::wstring kDosDevices = L"\\??\\";
-    if (nt.compare(0, kDosDevices.size(), kDosDevices) == 0) return L"\\\\?\\" + nt.substr(kDosDevices.size());
+    constexpr wchar_t kDosDevices[] = L"\\??\\";
+    constexpr size_t kDosDevicesLength = sizeof kDosDevices / sizeof kDosDevices[0] - 1;
+    if (nt.compare(0, kDosDevicesLength, kDosDevices) == 0) return L"\\\\?\\" + nt.substr(kDosDevicesLength);
     return L"\\\\?\\GLOBALROOT" + nt;
 }
 
