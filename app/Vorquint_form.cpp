@@ -3,6 +3,7 @@
 
 #include "app/WorkDir.h"
 #include "base/SystemCalls.h"
+#include "payload/RunningImage.h"
 #include "ui/ControlIds.h"
 #include "ui/StageTable.h"
 #include "upgrade/ProcessInfo.h"
@@ -48,6 +49,9 @@ int IsWow64() {
 }
 
 TForm1::TForm1(HWND owner) : FStage(stStopped), FIs64BitOS(0) {
+    // Before anything shows: from here on the file the upgrade reads is the one that runs, and
+    // nobody can swap it. Without it the upgrade ends on "Extract file failed".
+    FExeFile = vq::OpenRunningImage();
     CreateControls(owner);
     // One path for the work directory and for every worker: a second, shorter query could cut a
     // long path at a parent folder and put the work directory there.

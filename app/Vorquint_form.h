@@ -9,6 +9,7 @@
 #include <string>
 
 #include "base/UpgradeStage.h"
+#include "base/WinHandle.h"
 #include "payload/PayloadEntries.h"
 #include "ui/Controls.h"
 #include "ui/SessionBlock.h"
@@ -35,6 +36,7 @@ public:
     // worker at a time and read by the timer; the workers get its address as their parameter.
     std::atomic<int32_t> FStage;
     std::string FExeName;                // the running executable's full path, taken once
+    vq::UniqueHandle FExeFile;           // the running executable, held unwritable and unmovable
     std::string FWorkDir;                // without a trailing "\"
     uint8_t FIs64BitOS;                  // 1 on 64-bit Windows
 

@@ -23,7 +23,7 @@ DWORD WINAPI ExtractThreadProc(LPVOID param) {
     std::atomic<int32_t>& stage = StageOf(param);
     vq::KeepSystemAwake();
     stage.store(stExtracting);
-    if (vq::UnpackPayload(Form1->FExeName, Form1->FWorkDir, PayloadFileNames, vq::kPayloadEntryCount)) {
+    if (vq::UnpackPayload(Form1->FExeFile.Get(), Form1->FWorkDir, PayloadFileNames, vq::kPayloadEntryCount)) {
         stage.store(stExtractDone);
         return 1;
     }

@@ -8,30 +8,10 @@
 
 #include "payload/PayloadFormat.h"
 #include "base/WinHandle.h"
+#include "payload/ReadSource.h"
 
 namespace vq {
 namespace {
-
-// The executable as the format's readers see it: exact reads at absolute positions. Every
-// position is below 2^31 (larger files are refused first), so a plain 32-bit signed seek
-// distance without a high part reaches it.
-class FileSource {
-public:
-    explicit FileSource(HANDLE file) : file_(file) {}
-
-    bool Seek(uint32_t pos) {
-        return SetFilePointer(file_, static_cast<LONG>(pos), nullptr, FILE_BEGIN) == pos;
-    }
-
-    bool Read(uint32_t pos, void* dst, uint32_t len) {
-        if (!Seek(pos)) return false;
-        DWORD got = 0;
-        return ReadFile(file_, dst, len, &got, nullptr) != 0 && got == len;
-    }
-
-private:
-    HANDLE file_;
-};
 
 // destDir + "\" + name into out; false when it would not fit an ANSI path.
 bool JoinPath(const char* destDir, const char* name, char (&out)[MAX_PATH]) {
@@ -68,16 +48,13 @@ bool CopyEntry(FileSource& exe, const TPayloadEntry& extent, const char* path) {
 
 }  // namespace
 
-bool ExtractPayload(const char* exePath, const char* destDir, const char* const* names,
-                    uint32_t nameCount) {
-    UniqueHandle file(CreateFileA(exePath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.Valid()) return false;
+bool ExtractPayload(HANDLE exeFile, const char* destDir, const char* const* names, uint32_t nameCount) {
+    if (exeFile == nullptr || exeFile == INVALID_HANDLE_VALUE) return false;
     LARGE_INTEGER size;
-    if (!GetFileSizeEx(file.Get(), &size)) return false;
+    if (!GetFileSizeEx(exeFile, &size)) return false;
     if (size.QuadPart > kMaxFileSize) return false;
 
-    FileSource exe(file.Get());
+    FileSource exe(exeFile);
     TContainerInfo info;
     if (ReadContainerHeader(exe, static_cast<uint32_t>(size.QuadPart), info) != ContainerError::None)
         return false;

@@ -10,9 +10,23 @@
 //            | data of entry 1                |   L1
 //            +--------------------------------+
 //            | ...  entries 2 .. N-1          |   8 + Lk each, no padding, any alignment
-//   size-4   +--------------------------------+
+//   E-4      +--------------------------------+
 //            | ContainerOffset                |   4: the value C
+//   E        +--------------------------------+   E = TotalSize: the end of an unsigned file
+//
+// A signed file (Authenticode, added after packing) goes on past E:
+//
+//   E        +--------------------------------+
+//            | zero padding                   |   0..7 bytes, so that the table is 8-aligned
+//   T        +--------------------------------+   T = the PE security directory's file offset
+//            | WIN_CERTIFICATE table          |   S = the directory's size; T + S = file size
 //            +--------------------------------+
+//
+// Signing also sets the PE checksum and the security directory entry in the image's headers;
+// the signature's digest covers everything else, the container included. The trailer of a
+// signed file is therefore found from T, not from the file's end: the one E in T-7 .. T with
+// only zero bytes between E and T whose trailer leads to "PQV_" and whose header's TotalSize
+// is E. Zero bytes alone cannot decide, because C's high bytes are often zero.
 //
 // All integers are unsigned 32-bit little-endian and unaligned. Readers walk from record to
 // record by Length and take each entry's data from Offset. File size stays below 2^31 because
@@ -31,6 +45,20 @@ inline constexpr uint32_t kTrailerSize = 4;
 inline constexpr uint32_t kHeaderSize = 12;
 inline constexpr uint32_t kRecordSize = 8;
 inline constexpr uint32_t kMaxFileSize = 0x7FFFFFFFu;  // largest size a signed 32-bit seek reaches
+
+// Where a PE file names its certificate table (the security directory, data directory 4, whose
+// address is a file offset, not an RVA).
+inline constexpr uint32_t kLfanewOffset = 0x3C;
+inline constexpr uint32_t kPeSignature = 0x00004550;           // "PE\0\0"
+inline constexpr uint32_t kOptionalHeaderOffset = 24;          // after the signature and COFF header
+inline constexpr uint32_t kSizeOfOptionalHeaderOffset = 20;    // in the COFF header, from the signature
+inline constexpr uint32_t kPe32Magic = 0x10B;
+inline constexpr uint32_t kPe32PlusMagic = 0x20B;
+inline constexpr uint32_t kPe32DataDirectories = 96;           // from the optional header's start
+inline constexpr uint32_t kPe32PlusDataDirectories = 112;
+inline constexpr uint32_t kSecurityDirectory = 4;
+inline constexpr uint32_t kDataDirectorySize = 8;
+inline constexpr uint32_t kCertTableAlign = 8;                 // and so at most 7 bytes of padding
 
 struct TPayloadHeader {
     uint32_t Magic;
@@ -75,31 +103,110 @@ enum class ContainerError : uint8_t {
     TooManyEntries,     // more records than could fit between header and trailer
     RecordPastEnd,      // a record or the data it skips runs into the trailer
     DataPastEnd,        // Offset/Length name bytes outside the file before the trailer
+    BadCertTable,       // security directory outside the file, misaligned, or not ending it
+    NoSignedContainer,  // no single container ends in the padding before the certificate table
+};
+
+// The certificate table a signed file carries; Size 0 when there is none.
+struct TCertTable {
+    uint32_t Offset;
+    uint32_t Size;
 };
 
 // What a reader learned from the trailer and the header.
 struct TContainerInfo {
     uint32_t FileSize;
-    uint32_t ImageSize;  // C: where the header starts and the length of entry 0
+    uint32_t ContainerEnd;  // E: just after the trailer; the file size unless the file is signed
+    uint32_t ImageSize;     // C: where the header starts and the length of entry 0
     TPayloadHeader Header;
+    TCertTable Cert;
 };
 
+inline uint32_t ReadLE16(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8; }
+
 // Source: anything with `bool Read(uint32_t pos, void* dst, uint32_t len)` that reads exactly
-// len bytes at pos, or returns false. Checks trailer, magic and that EntryCount could fit.
+// len bytes at pos, or returns false.
+//
+// The security directory of the PE headers in front of the container. A file that is no PE
+// file, or whose headers cannot hold the directory, has none: such a file is read as unsigned,
+// and whatever is wrong with it shows in the container's own checks. The table is not checked
+// against the file here.
+template <class Source>
+TCertTable ReadCertTableEntry(Source& src, uint32_t fileSize) {
+    const TCertTable none{0, 0};
+    uint8_t b[kOptionalHeaderOffset + 2];
+    if (fileSize < kLfanewOffset + 4 || !src.Read(0, b, 2) || b[0] != 'M' || b[1] != 'Z' ||
+        !src.Read(kLfanewOffset, b, 4))
+        return none;
+    const uint32_t pe = ReadLE32(b);
+    if (pe > fileSize || fileSize - pe < sizeof b || !src.Read(pe, b, sizeof b) ||
+        ReadLE32(b) != kPeSignature)
+        return none;
+    const uint32_t magic = ReadLE16(b + kOptionalHeaderOffset);
+    const uint32_t dirs = magic == kPe32Magic       ? kPe32DataDirectories
+                          : magic == kPe32PlusMagic ? kPe32PlusDataDirectories
+                                                    : 0;
+    const uint32_t entry = dirs + kSecurityDirectory * kDataDirectorySize;
+    if (dirs == 0 || ReadLE16(b + kSizeOfOptionalHeaderOffset) < entry + kDataDirectorySize) return none;
+    // NumberOfRvaAndSizes stands just before the directories; both lie within 64 KiB of pe.
+    const uint32_t at = pe + kOptionalHeaderOffset + dirs - 4;
+    if (fileSize - pe < kOptionalHeaderOffset + entry + kDataDirectorySize || !src.Read(at, b, 4) ||
+        ReadLE32(b) <= kSecurityDirectory || !src.Read(at + 4 + entry - dirs, b, kDataDirectorySize))
+        return none;
+    return TCertTable{ReadLE32(b), ReadLE32(b + 4)};
+}
+
+// The trailer that ends at `end` and the header it points at; checks that the header fits
+// before the trailer and carries the magic.
+template <class Source>
+ContainerError ReadTrailerAndHeader(Source& src, uint32_t end, TContainerInfo& info) {
+    if (end < kTrailerSize + kHeaderSize) return ContainerError::TooSmall;
+    uint8_t b[kHeaderSize];
+    if (!src.Read(end - kTrailerSize, b, kTrailerSize)) return ContainerError::ReadFailed;
+    const uint32_t c = ReadLE32(b);
+    if (c > end - kTrailerSize - kHeaderSize) return ContainerError::TrailerOutOfRange;
+    if (!src.Read(c, b, kHeaderSize)) return ContainerError::ReadFailed;
+    info.ContainerEnd = end;
+    info.ImageSize = c;
+    info.Header = DecodeHeader(b);
+    return info.Header.Magic == kPayloadMagic ? ContainerError::None : ContainerError::BadMagic;
+}
+
+// Where the container of a signed file ends: see the drawing at the top. Exactly one end in
+// the padding must qualify; the table must be aligned and end the file.
+template <class Source>
+ContainerError FindSignedContainer(Source& src, uint32_t fileSize, TContainerInfo& info) {
+    const TCertTable t = info.Cert;
+    if (t.Offset % kCertTableAlign != 0 || t.Offset > fileSize || t.Size != fileSize - t.Offset)
+        return ContainerError::BadCertTable;
+    uint32_t found = 0;
+    TContainerInfo match{};
+    for (uint32_t pad = 0; pad < kCertTableAlign && pad <= t.Offset; ++pad) {
+        uint8_t zero = 0;
+        if (pad != 0 && (!src.Read(t.Offset - pad, &zero, 1) || zero != 0)) break;
+        const uint32_t end = t.Offset - pad;
+        if (ReadTrailerAndHeader(src, end, info) == ContainerError::None && info.Header.TotalSize == end) {
+            ++found;
+            match = info;
+        }
+    }
+    if (found != 1) return ContainerError::NoSignedContainer;
+    info = match;
+    return ContainerError::None;
+}
+
+// Finds the trailer (at the file's end, or before a signature's padding) and checks it, the
+// magic and that EntryCount could fit.
 template <class Source>
 ContainerError ReadContainerHeader(Source& src, uint32_t fileSize, TContainerInfo& info) {
     if (fileSize > kMaxFileSize) return ContainerError::TooLarge;
     if (fileSize < kTrailerSize + kHeaderSize) return ContainerError::TooSmall;
-    uint8_t b[kHeaderSize];
-    if (!src.Read(fileSize - kTrailerSize, b, kTrailerSize)) return ContainerError::ReadFailed;
-    const uint32_t c = ReadLE32(b);
-    if (c > fileSize - kTrailerSize - kHeaderSize) return ContainerError::TrailerOutOfRange;
-    if (!src.Read(c, b, kHeaderSize)) return ContainerError::ReadFailed;
     info.FileSize = fileSize;
-    info.ImageSize = c;
-    info.Header = DecodeHeader(b);
-    if (info.Header.Magic != kPayloadMagic) return ContainerError::BadMagic;
-    const uint32_t room = fileSize - kTrailerSize - (c + kHeaderSize);
+    info.Cert = ReadCertTableEntry(src, fileSize);
+    const ContainerError e = info.Cert.Size == 0 ? ReadTrailerAndHeader(src, fileSize, info)
+                                                 : FindSignedContainer(src, fileSize, info);
+    if (e != ContainerError::None) return e;
+    const uint32_t room = info.ContainerEnd - kTrailerSize - (info.ImageSize + kHeaderSize);
     if (info.Header.EntryCount > 1 && info.Header.EntryCount - 1 > room / kRecordSize)
         return ContainerError::TooManyEntries;
     return ContainerError::None;
@@ -112,7 +219,7 @@ ContainerError ReadContainerHeader(Source& src, uint32_t fileSize, TContainerInf
 template <class Source>
 ContainerError ReadContainerRecords(Source& src, const TContainerInfo& info, TPayloadEntry* table,
                                     uint32_t* badEntry = nullptr) {
-    const uint32_t end = info.FileSize - kTrailerSize;
+    const uint32_t end = info.ContainerEnd - kTrailerSize;
     uint32_t pos = info.ImageSize + kHeaderSize;
     for (uint32_t i = 1; i < info.Header.EntryCount; ++i) {
         if (badEntry) *badEntry = i;
@@ -145,6 +252,10 @@ inline const char* ContainerErrorText(ContainerError e) {
         case ContainerError::TooManyEntries: return "entry count is larger than the file could hold";
         case ContainerError::RecordPastEnd: return "an entry record or its data runs past the end of the file";
         case ContainerError::DataPastEnd: return "an entry's Offset and Length point outside the file";
+        case ContainerError::BadCertTable:
+            return "the certificate table lies outside the file, is not 8-byte aligned or does not end the file";
+        case ContainerError::NoSignedContainer:
+            return "no single container ends in the zero padding before the certificate table";
     }
     return "unknown container error";
 }

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "payload/ExtractPayload.h"
+#include "payload/SignatureCheck.h"
 #include "upgrade/ProcessInfo.h"
 #include "upgrade/RunHiddenProcess.h"
 #include "upgrade/UpgradeRules.h"
@@ -11,10 +12,10 @@
 
 namespace vq {
 
-bool UnpackPayload(const std::string& exePath, const std::string& workDir, const char* const* names,
+bool UnpackPayload(HANDLE exeFile, const std::string& workDir, const char* const* names,
                    uint32_t nameCount) {
-    return PrepareWorkDirectory(workDir) &&
-           ExtractPayload(exePath.c_str(), workDir.c_str(), names, nameCount) &&
+    return SignedBytesMatch(exeFile) && PrepareWorkDirectory(workDir) &&
+           ExtractPayload(exeFile, workDir.c_str(), names, nameCount) &&
            RunHiddenProcess(workDir, kGzipTool, kGzipCommandLine) == 0;
 }
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "base/WinHandle.h"
 #include "payload/ExtractPayload.h"
 #include "payload/PayloadEntries.h"
 #include "tools/vqpack/ContainerWriter.h"
@@ -59,6 +60,12 @@ double Seconds() {
     return double(t.QuadPart) / double(freq.QuadPart);
 }
 
+// As the program holds its own file.
+vq::UniqueHandle OpenForReading(const char* path) {
+    return vq::UniqueHandle(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
 double Median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
@@ -68,7 +75,7 @@ double Median(std::vector<double> v) {
 int MeasureMemory(const char* exe, const char* dir) {
     PROCESS_MEMORY_COUNTERS before{}, after{};
     GetProcessMemoryInfo(GetCurrentProcess(), &before, sizeof before);
-    if (!vq::ExtractPayload(exe, dir, vq::kPayloadFileNames)) {
+    if (!vq::ExtractPayload(OpenForReading(exe).Get(), dir, vq::kPayloadFileNames)) {
         fprintf(stderr, "bench: extraction failed\n");
         return 1;
     }
@@ -113,7 +120,7 @@ int main(int argc, char** argv) {
         for (int side = 0; side < 2; ++side) {
             const bool doExtract = (side == 0) == (rep % 2 == 0);
             const double t0 = Seconds();
-            const bool ok = doExtract ? vq::ExtractPayload(exe.c_str(), out.c_str(), vq::kPayloadFileNames)
+            const bool ok = doExtract ? vq::ExtractPayload(OpenForReading(exe.c_str()).Get(), out.c_str(), vq::kPayloadFileNames)
                                       : CopyFileA(exe.c_str(), copy.c_str(), FALSE) != 0;
             const double t = Seconds() - t0;
             if (!ok) {

@@ -12,13 +12,51 @@
 
 namespace {
 
+uint64_t Le16(const uint8_t* p) { return uint64_t(p[0]) | uint64_t(p[1]) << 8; }
+
+// The security directory's (offset, size), or size 0 when the headers name none.
+void ModelCertTable(const uint8_t* d, uint64_t size, uint64_t& offset, uint64_t& length) {
+    offset = length = 0;
+    if (size < 0x40 || d[0] != 'M' || d[1] != 'Z') return;
+    const uint64_t pe = vq::ReadLE32(d + 0x3C);
+    if (pe + 26 > size || vq::ReadLE32(d + pe) != 0x4550) return;
+    const uint64_t magic = Le16(d + pe + 24);
+    const uint64_t dirs = magic == 0x10B ? 96 : magic == 0x20B ? 112 : 0;
+    if (dirs == 0 || Le16(d + pe + 20) < dirs + 40 || pe + 24 + dirs + 40 > size) return;
+    if (vq::ReadLE32(d + pe + 24 + dirs - 4) <= 4) return;
+    offset = vq::ReadLE32(d + pe + 24 + dirs + 32);
+    length = vq::ReadLE32(d + pe + 24 + dirs + 36);
+}
+
+// Trailer ending at `end` and the magic where it points; c is where it points.
+bool ModelHeader(const uint8_t* d, uint64_t end, uint64_t& c) {
+    if (end < vq::kTrailerSize + vq::kHeaderSize) return false;
+    c = vq::ReadLE32(d + end - vq::kTrailerSize);
+    return c + vq::kHeaderSize <= end - vq::kTrailerSize && vq::ReadLE32(d + c) == vq::kPayloadMagic;
+}
+
 // The reader's rules written the obvious way, in 64 bits where nothing can wrap.
 bool ModelAccepts(const uint8_t* d, uint64_t size) {
     if (size > vq::kMaxFileSize || size < vq::kTrailerSize + vq::kHeaderSize) return false;
-    const uint64_t end = size - vq::kTrailerSize;
-    const uint64_t c = vq::ReadLE32(d + end);
-    if (c + vq::kHeaderSize > end) return false;
-    if (vq::ReadLE32(d + c) != vq::kPayloadMagic) return false;
+    uint64_t tableAt, tableSize, c = 0, fileEnd = size;
+    ModelCertTable(d, size, tableAt, tableSize);
+    if (tableSize != 0) {
+        if (tableAt % 8 != 0 || tableAt + tableSize != size) return false;
+        int found = 0;
+        for (uint64_t pad = 0; pad < 8 && pad <= tableAt; ++pad) {
+            if (pad != 0 && d[tableAt - pad] != 0) break;
+            uint64_t at;
+            if (ModelHeader(d, tableAt - pad, at) && vq::ReadLE32(d + at + 4) == tableAt - pad) {
+                ++found;
+                fileEnd = tableAt - pad;
+                c = at;
+            }
+        }
+        if (found != 1) return false;
+    } else if (!ModelHeader(d, size, c)) {
+        return false;
+    }
+    const uint64_t end = fileEnd - vq::kTrailerSize;
     const uint64_t count = vq::ReadLE32(d + c + 8);
     uint64_t pos = c + vq::kHeaderSize;
     for (uint64_t i = 1; i < count; ++i) {
@@ -45,7 +83,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (accepted) {
             for (uint32_t i = 0; i < table.size(); ++i) {
                 const vq::TPayloadEntry e = vq::EntryExtent(info, table.data(), i);
-                if (uint64_t(e.Offset) + e.Length > size - vq::kTrailerSize) abort();
+                if (uint64_t(e.Offset) + e.Length > info.ContainerEnd - vq::kTrailerSize) abort();
             }
         }
     }

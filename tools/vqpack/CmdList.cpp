@@ -17,7 +17,8 @@ namespace {
 constexpr const char* kListUsage =
     "usage: vqpack list FILE [--json]\n"
     "  Shows the image size C, the entry count and each entry's number, name, Offset and\n"
-    "  Length; for gzip members also the stored name, MTIME (UTC), CRC32 and unpacked size.\n";
+    "  Length; for gzip members also the stored name, MTIME (UTC), CRC32 and unpacked size;\n"
+    "  for a signed file the certificate table's offset and size.\n";
 
 constexpr const char* kUnnamed = "(unnamed)";
 
@@ -72,6 +73,8 @@ void PrintJson(const std::string& path, const Bytes& file, const ContainerView& 
     printf("{\"file\": %s, \"fileSize\": %zu, \"imageSize\": %u, \"totalSize\": %u, \"entryCount\": %u,\n",
            JsonString(path).c_str(), file.size(), v.Info.ImageSize, v.Info.Header.TotalSize,
            v.Info.Header.EntryCount);
+    if (v.Info.Cert.Size != 0)
+        printf(" \"certificateTable\": {\"offset\": %u, \"size\": %u},\n", v.Info.Cert.Offset, v.Info.Cert.Size);
     printf(" \"entries\": [");
     for (uint32_t i = 0; i < v.Extents.size(); ++i) {
         const TPayloadEntry& e = v.Extents[i];
@@ -93,6 +96,8 @@ void PrintTable(const std::string& path, const Bytes& file, const ContainerView&
     printf("%s\n", path.c_str());
     printf("image size C  %u (0x%X)\n", v.Info.ImageSize, v.Info.ImageSize);
     printf("file size     %zu (TotalSize %u)\n", file.size(), v.Info.Header.TotalSize);
+    if (v.Info.Cert.Size != 0)
+        printf("signed        certificate table at %u, %u bytes\n", v.Info.Cert.Offset, v.Info.Cert.Size);
     printf("entries       %u\n\n", v.Info.Header.EntryCount);
     printf("%3s  %-18s %10s %10s  %-15s %-20s %-8s %10s\n", "#", "name", "offset", "length",
            "stored name", "mtime (UTC)", "crc32", "unpacked");

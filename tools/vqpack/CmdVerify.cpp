@@ -14,7 +14,9 @@ namespace {
 constexpr const char* kVerifyUsage =
     "usage: vqpack verify FILE\n"
     "  Checks the container's layout (trailer, magic, records in step with their data,\n"
-    "  TotalSize, at most 12 entries, sizes below 2 GiB), that every \".gz\" entry is one\n"
+    "  TotalSize, at most 12 entries, sizes below 2 GiB; in a signed file the same before the\n"
+    "  padding, a zero padding and an 8-byte aligned certificate table that ends the file,\n"
+    "  TotalSize the unsigned length), that every \".gz\" entry is one\n"
     "  sound gzip member with CM 8, FLG 0x08, XFL 2, OS 11, a stored name and matching CRC32\n"
     "  and ISIZE, and for a full payload that Bios.bin unpacks to the 4 MiB flash image.\n"
     "  Exit 0 when all hold, 1 with one line per problem on stderr.\n";

@@ -49,9 +49,11 @@ std::vector<std::string> VerifyContainer(const Bytes& file) {
     if (count > kPayloadEntryCount)
         problems.push_back("EntryCount is " + std::to_string(count) + ", more than the " +
                            std::to_string(kPayloadEntryCount) + " payload file names");
-    if (info.Header.TotalSize != fileSize)
+    // In a signed file the reader has already matched TotalSize to the end before the padding.
+    const uint32_t end = info.ContainerEnd;
+    if (info.Header.TotalSize != end)
         problems.push_back("TotalSize is " + std::to_string(info.Header.TotalSize) +
-                           " but the file is " + std::to_string(fileSize) + " bytes");
+                           " but the file is " + std::to_string(end) + " bytes");
 
     std::vector<TPayloadEntry> table(count);
     uint32_t bad = 0;
@@ -69,8 +71,8 @@ std::vector<std::string> VerifyContainer(const Bytes& file) {
                                " but its data starts at " + std::to_string(pos + kRecordSize));
         pos += kRecordSize + table[i].Length;
     }
-    if (pos != fileSize - kTrailerSize)
-        problems.push_back(std::to_string(fileSize - kTrailerSize - pos) +
+    if (pos != end - kTrailerSize)
+        problems.push_back(std::to_string(end - kTrailerSize - pos) +
                            " bytes stand between the last entry's data and the trailer");
 
     for (uint32_t i = 1; i < count && i < kPayloadEntryCount; ++i) {

@@ -110,4 +110,81 @@ inline std::vector<BrokenContainer> BrokenContainers() {
     };
 }
 
+// Signed files as Authenticode lays them out: the unsigned file, zero padding to a multiple of
+// 8, then the certificate table, named by the PE security directory. The image is a bare PE
+// header (PE32 or PE32+) with C = 512, so the trailer's two high bytes are zero.
+inline constexpr uint32_t kSignedImage = 512;
+inline constexpr uint32_t kSignedPe = 0x80;
+inline constexpr uint32_t kSignedTableSize = 24;
+
+inline uint32_t SecurityEntryAt(bool pe32plus) {
+    return kSignedPe + kOptionalHeaderOffset + (pe32plus ? kPe32PlusDataDirectories : kPe32DataDirectories) +
+           kSecurityDirectory * kDataDirectorySize;
+}
+
+inline Bytes PeImage(bool pe32plus) {
+    Bytes b = Pattern(kSignedImage, 9);
+    const uint32_t dirs = pe32plus ? kPe32PlusDataDirectories : kPe32DataDirectories;
+    b[0] = 'M';
+    b[1] = 'Z';
+    Put32(b, kLfanewOffset, kSignedPe);
+    Put32(b, kSignedPe, kPeSignature);
+    b[kSignedPe + kSizeOfOptionalHeaderOffset] = uint8_t(dirs + 16 * kDataDirectorySize);
+    b[kSignedPe + kSizeOfOptionalHeaderOffset + 1] = 0;
+    b[kSignedPe + kOptionalHeaderOffset] = uint8_t(pe32plus ? kPe32PlusMagic : kPe32Magic);
+    b[kSignedPe + kOptionalHeaderOffset + 1] = uint8_t((pe32plus ? kPe32PlusMagic : kPe32Magic) >> 8);
+    Put32(b, kSignedPe + kOptionalHeaderOffset + dirs - 4, 16);
+    Put32(b, SecurityEntryAt(pe32plus), 0);
+    Put32(b, SecurityEntryAt(pe32plus) + 4, 0);
+    return b;
+}
+
+// An unsigned PE container whose signing needs `padding` (0..7) zero bytes.
+inline Bytes UnsignedPe(uint32_t padding, bool pe32plus) {
+    // 512 + 12 + 8 + 4 is a multiple of 8, so the entry's length alone decides the padding.
+    return MakeContainer(PeImage(pe32plus), {Pattern(16 + (8 - padding) % 8, 4)});
+}
+
+// What signing does to the unsigned file (checksum aside, which nobody reads).
+inline Bytes Sign(Bytes b, bool pe32plus) {
+    while (b.size() % kCertTableAlign) b.push_back(0);
+    Put32(b, SecurityEntryAt(pe32plus), uint32_t(b.size()));
+    Put32(b, SecurityEntryAt(pe32plus) + 4, kSignedTableSize);
+    const Bytes table = Pattern(kSignedTableSize, 7);
+    b.insert(b.end(), table.begin(), table.end());
+    return b;
+}
+
+// A signed file with its security directory changed to (offset, size).
+inline Bytes WithSecurityDirectory(Bytes b, bool pe32plus, uint32_t offset, uint32_t size) {
+    Put32(b, SecurityEntryAt(pe32plus), offset);
+    Put32(b, SecurityEntryAt(pe32plus) + 4, size);
+    return b;
+}
+
+// Signed files no reader may take: a damaged security directory, padding or trailer.
+inline std::vector<BrokenContainer> BrokenSignedContainers() {
+    using E = ContainerError;
+    const Bytes u = UnsignedPe(3, false);
+    const Bytes s = Sign(u, false);
+    const uint32_t t = uint32_t(s.size()) - kSignedTableSize;
+    const uint32_t size = uint32_t(s.size());
+    Bytes dirtyPadding = s;
+    dirtyPadding[t - 1] = 1;
+    Bytes total = s;
+    Put32(total, kSignedImage + 4, uint32_t(u.size()) + 1);
+    return {
+        {"table not 8-byte aligned", WithSecurityDirectory(s, false, t + 4, kSignedTableSize - 4), E::BadCertTable},
+        {"table past the end", WithSecurityDirectory(s, false, t, kSignedTableSize + 8), E::BadCertTable},
+        {"table offset past the end", WithSecurityDirectory(s, false, size + 8, 8), E::BadCertTable},
+        {"table offset 0xFFFFFFF8", WithSecurityDirectory(s, false, 0xFFFFFFF8u, 16), E::BadCertTable},
+        {"table short of the end", WithSecurityDirectory(s, false, t, kSignedTableSize - 8), E::BadCertTable},
+        {"table over the container", WithSecurityDirectory(s, false, t - 16, kSignedTableSize + 16),
+         E::NoSignedContainer},
+        {"table over the whole file", WithSecurityDirectory(s, false, 0, size), E::NoSignedContainer},
+        {"padding not zero", dirtyPadding, E::NoSignedContainer},
+        {"TotalSize not the unsigned length", total, E::NoSignedContainer},
+    };
+}
+
 }  // namespace vq::test

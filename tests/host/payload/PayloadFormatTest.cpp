@@ -117,8 +117,29 @@ TEST(PayloadFormat, AcceptsWhatOnlyTheWriterPromises) {
     EXPECT_EQ(Parse(gap).Extents, base.Extents);
 }
 
+// Signing appends padding and a table; every reader finds the same container as before.
+TEST(PayloadFormat, SignedFileReadsAsItsUnsignedPart) {
+    for (bool pe32plus : {false, true}) {
+        for (uint32_t padding = 0; padding < kCertTableAlign; ++padding) {
+            const Bytes u = UnsignedPe(padding, pe32plus);
+            const Bytes s = Sign(u, pe32plus);
+            ASSERT_EQ(s.size(), u.size() + padding + kSignedTableSize);
+            const Parsed pu = Parse(u), ps = Parse(s);
+            ASSERT_EQ(pu.Error, ContainerError::None);
+            ASSERT_EQ(ps.Error, ContainerError::None) << padding << ": " << ContainerErrorText(ps.Error);
+            EXPECT_EQ(ps.Extents, pu.Extents);
+            EXPECT_EQ(ps.Info.ContainerEnd, u.size());
+            EXPECT_EQ(pu.Info.Cert.Size, 0u);
+            EXPECT_EQ(ps.Info.Cert.Offset, u.size() + padding);
+            EXPECT_EQ(ps.Info.Cert.Size, kSignedTableSize);
+        }
+    }
+}
+
 TEST(PayloadFormat, RefusesEveryBrokenContainer) {
-    for (const BrokenContainer& c : BrokenContainers()) {
+    std::vector<BrokenContainer> all = BrokenContainers();
+    for (BrokenContainer& c : BrokenSignedContainers()) all.push_back(c);
+    for (const BrokenContainer& c : all) {
         const Parsed p = Parse(c.File);
         EXPECT_EQ(p.Error, c.Expected) << c.Name << ": got " << ContainerErrorText(p.Error);
     }
@@ -142,8 +163,9 @@ private:
 
 TEST(PayloadFormat, AFailedReadIsAnError) {
     const Bytes file = SmallContainer();
-    // Trailer, header and three records: five reads.
-    for (int failAt = 0; failAt < 5; ++failAt) {
+    // The look for PE headers (read 0, which finds none), then trailer, header and three
+    // records: five reads.
+    for (int failAt = 1; failAt < 6; ++failAt) {
         FailingSource src(file, failAt);
         EXPECT_EQ(Parse(src, kSmallSize).Error, ContainerError::ReadFailed) << "read " << failAt;
         EXPECT_EQ(src.Reads(), failAt + 1);

@@ -10,6 +10,8 @@
 
 #include "payload/ExtractPayload.h"
 #include "payload/PayloadEntries.h"
+#include "payload/RunningImage.h"
+#include "base/WinHandle.h"
 #include "tests/host/payload/ContainerSamples.h"
 
 namespace vq::test {
@@ -25,6 +27,14 @@ void Write(const std::string& path, const Bytes& b) {
 Bytes Read(const std::string& path) {
     std::ifstream f(path, std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(f), {});
+}
+
+// Opened as the program opens its own file at start-up: for reading, shared only for reading.
+template <class... Names>
+bool ExtractFrom(const std::string& path, const std::string& dest, Names&&... names) {
+    UniqueHandle exe(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+    return ExtractPayload(exe.Get(), dest.c_str(), names...);
 }
 
 DWORD HandleCount() {
@@ -67,7 +77,7 @@ protected:
 
     bool Extract(const Bytes& container) {
         Write(exe_, container);
-        return ExtractPayload(exe_.c_str(), dest_.c_str(), kPayloadFileNames);
+        return ExtractFrom(exe_, dest_, kPayloadFileNames);
     }
 
     Names Listing() {
@@ -170,9 +180,20 @@ TEST_F(ExtractPayloadTest, WrongMagicLeavesTheDirectoryAsItWas) {
     EXPECT_EQ(Out(1), (Bytes{1, 2, 3}));
 }
 
+TEST_F(ExtractPayloadTest, SignedFileGivesTheUnsignedFilesEntries) {
+    const Bytes u = UnsignedPe(6, true);
+    const Bytes s = Sign(u, true);
+    ASSERT_TRUE(Extract(s));
+    EXPECT_EQ(Out(0), Bytes(s.begin(), s.begin() + kSignedImage));  // the headers as signed
+    EXPECT_EQ(Out(1), Pattern(18, 4));
+    EXPECT_EQ(Listing(), FirstNames(2));
+}
+
 TEST_F(ExtractPayloadTest, BrokenContainersWriteNothing) {
     const DWORD handles = HandleCount();
-    for (const BrokenContainer& c : BrokenContainers()) {
+    std::vector<BrokenContainer> all = BrokenContainers();
+    for (BrokenContainer& c : BrokenSignedContainers()) all.push_back(c);
+    for (const BrokenContainer& c : all) {
         EXPECT_FALSE(Extract(c.File)) << c.Name;
         EXPECT_EQ(Listing(), Names{}) << c.Name;
         EXPECT_EQ(HandleCount(), handles) << c.Name;
@@ -187,23 +208,23 @@ TEST_F(ExtractPayloadTest, MoreEntriesThanNamesWritesNothing) {
     EXPECT_EQ(Listing(), Names{});
 
     Write(exe_, SmallContainer());
-    EXPECT_FALSE(ExtractPayload(exe_.c_str(), dest_.c_str(), kPayloadFileNames, 3));
+    EXPECT_FALSE(ExtractFrom(exe_, dest_, kPayloadFileNames, 3));
     EXPECT_EQ(Listing(), Names{});
-    EXPECT_TRUE(ExtractPayload(exe_.c_str(), dest_.c_str(), kPayloadFileNames, 4));
+    EXPECT_TRUE(ExtractFrom(exe_, dest_, kPayloadFileNames, 4));
 }
 
 TEST_F(ExtractPayloadTest, UnreachableFilesAreFailures) {
     const DWORD handles = HandleCount();
-    EXPECT_FALSE(ExtractPayload((root_ + "\\missing.exe").c_str(), dest_.c_str(), kPayloadFileNames));
+    EXPECT_FALSE(ExtractFrom(root_ + "\\missing.exe", dest_, kPayloadFileNames));
 
     Write(exe_, SmallContainer());
     const std::string gone = root_ + "\\NoSuchDir";
-    EXPECT_FALSE(ExtractPayload(exe_.c_str(), gone.c_str(), kPayloadFileNames));
+    EXPECT_FALSE(ExtractFrom(exe_, gone, kPayloadFileNames));
     EXPECT_EQ(GetFileAttributesA(gone.c_str()), INVALID_FILE_ATTRIBUTES);
 
     // A directory where entry 2's file belongs: the files before it stay, the call fails.
     ASSERT_TRUE(CreateDirectoryA((dest_ + "\\GZipW.exe").c_str(), nullptr));
-    EXPECT_FALSE(ExtractPayload(exe_.c_str(), dest_.c_str(), kPayloadFileNames));
+    EXPECT_FALSE(ExtractFrom(exe_, dest_, kPayloadFileNames));
     EXPECT_EQ(Listing(), FirstNames(3));
     EXPECT_EQ(Out(1), Pattern(5, 1));
 
@@ -212,7 +233,7 @@ TEST_F(ExtractPayloadTest, UnreachableFilesAreFailures) {
     CreateDirectoryA(dest_.c_str(), nullptr);
     const std::string longName(MAX_PATH, 'n');
     const char* names[] = {"a", "b", longName.c_str(), "d"};
-    EXPECT_FALSE(ExtractPayload(exe_.c_str(), dest_.c_str(), names));
+    EXPECT_FALSE(ExtractFrom(exe_, dest_, names));
     EXPECT_EQ(Listing(), Names{});
 
     EXPECT_EQ(HandleCount(), handles);
@@ -224,14 +245,39 @@ TEST_F(ExtractPayloadTest, OtherReadersMayHoldTheExecutable) {
     HANDLE reader = CreateFileA(exe_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(reader, INVALID_HANDLE_VALUE);
-    EXPECT_TRUE(ExtractPayload(exe_.c_str(), dest_.c_str(), kPayloadFileNames));
+    EXPECT_TRUE(ExtractFrom(exe_, dest_, kPayloadFileNames));
     CloseHandle(reader);
     // A writer holding it open shares no reading rights the extractor asks for.
     HANDLE writer = CreateFileA(exe_.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(writer, INVALID_HANDLE_VALUE);
-    EXPECT_FALSE(ExtractPayload(exe_.c_str(), dest_.c_str(), kPayloadFileNames));
+    EXPECT_FALSE(ExtractFrom(exe_, dest_, kPayloadFileNames));
     CloseHandle(writer);
+}
+
+// This test program is a running image too: the file held is its own, and while it is held
+// nobody may write, rename or delete it.
+TEST(RunningImage, HeldIsTheProgramsOwnFileAndCannotBeSwapped) {
+    const UniqueHandle held = OpenRunningImage();
+    ASSERT_TRUE(held.Valid());
+    wchar_t self[MAX_PATH];
+    ASSERT_NE(GetModuleFileNameW(nullptr, self, MAX_PATH), 0u);
+    {
+        const UniqueHandle byName(CreateFileW(self, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+        BY_HANDLE_FILE_INFORMATION a, b;
+        ASSERT_TRUE(GetFileInformationByHandle(held.Get(), &a) && GetFileInformationByHandle(byName.Get(), &b));
+        EXPECT_EQ(a.dwVolumeSerialNumber, b.dwVolumeSerialNumber);
+        EXPECT_EQ(a.nFileIndexHigh, b.nFileIndexHigh);
+        EXPECT_EQ(a.nFileIndexLow, b.nFileIndexLow);
+    }
+
+    const std::wstring away = std::wstring(self) + L".away";
+    EXPECT_FALSE(MoveFileExW(self, away.c_str(), 0));
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_SHARING_VIOLATION));
+    MoveFileExW(away.c_str(), self, 0);  // puts it back should the check above have failed
+    EXPECT_FALSE(UniqueHandle(CreateFileW(self, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                          nullptr, OPEN_EXISTING, 0, nullptr)).Valid());
+    EXPECT_FALSE(DeleteFileW(self));
 }
 
 }  // namespace

@@ -90,13 +90,19 @@ TEST(Verify, EveryLayoutRuleIsChecked) {
 }
 
 TEST(Verify, ContainersNoReaderTakesSayWhy) {
-    for (const BrokenContainer& c : BrokenContainers()) {
+    std::vector<BrokenContainer> all = BrokenContainers();
+    for (BrokenContainer& c : BrokenSignedContainers()) all.push_back(c);
+    for (const BrokenContainer& c : all) {
         const Lines lines = VerifyContainer(c.File);
         const std::string reason = ContainerErrorText(c.Expected);
         const bool named = std::any_of(lines.begin(), lines.end(), [&](const std::string& l) {
             return l.size() >= reason.size() && l.compare(l.size() - reason.size(), reason.size(), reason) == 0;
         });
         EXPECT_TRUE(named) << c.Name;
+    }
+    for (uint32_t padding : {0u, 7u}) {
+        const Lines signedLines = VerifyContainer(Sign(UnsignedPe(padding, true), true));
+        EXPECT_TRUE(signedLines.empty()) << padding << ": " << signedLines.front();
     }
     const Lines bad = VerifyContainer(PatchSmall(kSmallRecord3 + 4, 8));
     ASSERT_EQ(bad.size(), 1u);
