@@ -5,6 +5,7 @@
 #include "app/Vorquint_form.h"
 #include "base/Product.h"
 #include "base/SystemCalls.h"
+#include "res/ResourceIds.h"
 #include "ui/Application.h"
 
 namespace {
@@ -55,7 +56,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     SetUnhandledExceptionFilter(&ShowUnhandled);
     vq::ui::TApplication application;
     gApplication = &application;
-    application.Initialize();
+    application.Initialize(vq::kIdiMain);
     application.SetTitle(kApplicationTitle);
     application.CreateForm(Form1);
     application.Run();

@@ -3,7 +3,6 @@
 
 #include "app/WorkDir.h"
 #include "base/SystemCalls.h"
-#include "ui/ControlIds.h"
 #include "ui/StageTable.h"
 #include "upgrade/ProcessInfo.h"
 #include "upgrade/UpgradeRules.h"

@@ -19,8 +19,9 @@ public:
     ~TApplication();
 
     // Registers the common controls and creates the owner window, which carries the taskbar
-    // button: zero-sized, so that only its caption and icon are ever seen.
-    bool Initialize();
+    // button: zero-sized, so that only its caption and the icon (the program's resource
+    // `iconResource`) are ever seen.
+    bool Initialize(int iconResource);
     void SetTitle(const char* title);
     HWND Handle() const { return hwnd_; }
 

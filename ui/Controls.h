@@ -147,10 +147,11 @@ public:
     void AfterConstruction() { DoCreate(); }
 
 protected:
-    // Creates the window: single fixed border, system menu, close and minimise boxes, the given
-    // client size and window font, scaled to the screen as need be.
-    bool CreateForm(HWND owner, const char* caption, int clientWidth, int clientHeight,
-                    int fontHeight, TColor color, int iconResource);
+    // Creates the window of class `className` (registered on first use, with the program's icon
+    // resource `iconResource`): single fixed border, system menu, close and minimise boxes, the
+    // given client size and window font, scaled to the screen as need be.
+    bool CreateForm(HWND owner, const char* className, const char* caption, int clientWidth,
+                    int clientHeight, int fontHeight, TColor color, int iconResource);
     void CenterOnScreen();
     // The control that gets the keyboard focus whenever the window is activated.
     void SetActiveControl(HWND control) { activeControl_ = control; }

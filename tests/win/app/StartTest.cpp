@@ -7,8 +7,8 @@
 
 #include <string>
 
+#include "app/FormIds.h"
 #include "app/WorkDir.h"
-#include "ui/ControlIds.h"
 
 namespace {
 
