@@ -163,6 +163,8 @@ protected:
     virtual HBRUSH DoCtlColor(HDC, HWND) { return nullptr; }
     // WM_QUERYENDSESSION: false refuses a logoff or shutdown that asks first.
     virtual bool DoQueryEndSession() { return true; }
+    // WM_CLOSE (the close box, Alt+F4, the system menu's Close): false refuses the close.
+    virtual bool DoCloseQuery() { return true; }
 
 private:
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);

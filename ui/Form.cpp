@@ -148,6 +148,13 @@ LRESULT TForm::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
                 }
             }
             break;
+        case WM_CLOSE:
+            // A refused close asks nothing and leaves the window as it is; a beep says it was heard.
+            if (!destroyed_ && !DoCloseQuery()) {
+                MessageBeep(MB_ICONEXCLAMATION);
+                return 0;
+            }
+            break;
         case WM_QUERYENDSESSION:
             return destroyed_ || DoQueryEndSession() ? TRUE : FALSE;
         case WM_DESTROY:
