@@ -7,8 +7,8 @@
 
 namespace vq::ui {
 
-// The standard display of an exception that escaped to the entry: a message box with its
-// message. It shows even when the quit request of a window already destroyed is still queued.
+// The error box of an error nothing can return: a message box with its message. It shows even
+// when the quit request of a window already destroyed is still queued.
 void ShowException(const char* title, const char* message);
 
 class TApplication {
