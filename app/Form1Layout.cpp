@@ -1,8 +1,8 @@
 // The main window's frame and controls: positions, texts, fonts and colours, in creation order.
+#include "app/FormIds.h"
 #include "app/Vorquint_form.h"
 #include "base/Product.h"
 #include "res/ResourceIds.h"
-#include "ui/ControlIds.h"
 
 namespace {
 
@@ -48,8 +48,8 @@ constexpr const char* kUpgradeCaption = "&Upgrade";
 }  // namespace
 
 void TForm1::CreateControls(HWND owner) {
-    if (!CreateForm(owner, vq::kFormCaption, kClientWidth, kClientHeight, kFontHeight,
-                    vq::ui::clBtnFace, vq::kIdiMain)) {
+    if (!CreateForm(owner, vq::kFormClass, vq::kFormCaption, kClientWidth, kClientHeight,
+                    kFontHeight, vq::ui::clBtnFace, vq::kIdiMain)) {
         return;
     }
     const vq::ui::ScaleRatio& s = Scale();

@@ -2,9 +2,11 @@
 #include <windows.h>
 
 #include "app/EscapedError.h"
+#include "app/SingleInstance.h"
 #include "app/Vorquint_form.h"
 #include "base/Product.h"
 #include "base/SystemCalls.h"
+#include "res/ResourceIds.h"
 #include "ui/Application.h"
 
 namespace {
@@ -13,8 +15,8 @@ constexpr const char* kApplicationTitle = vq::kProductName;  // the taskbar text
 
 vq::ui::TApplication* gApplication = nullptr;
 
-// A fault, or any other structured exception nothing handles, in whichever thread: shown with its
-// code and address like an escaped exception, and the program ends.
+// A fault, or any other structured exception nothing handles, in whichever thread: shown in the
+// error box with its code and address, and the program ends.
 LONG WINAPI ShowUnhandled(EXCEPTION_POINTERS* info) {
     const EXCEPTION_RECORD& record = *info->ExceptionRecord;
     const ULONG_PTR at = reinterpret_cast<ULONG_PTR>(record.ExceptionAddress);
@@ -38,8 +40,8 @@ void EndWithError(const char* message) {
     const LONG me = LONG(GetCurrentThreadId());
     const LONG first = InterlockedCompareExchange(&ending, me, 0);
     if (first != 0 && first != me) Sleep(INFINITE);
-    // The windows go first, as they went when the error unwound past the application: nothing
-    // may be clicked or tick behind the box. Only their own thread can destroy them.
+    // The windows go first: nothing may be clicked or tick behind the box. Only their own thread
+    // can destroy them.
     if (HWND owner = gApplication ? gApplication->Handle() : nullptr;
         first == 0 && owner && GetWindowThreadProcessId(owner, nullptr) == GetCurrentThreadId()) {
         DestroyWindow(owner);
@@ -53,9 +55,15 @@ void EndWithError(const char* message) {
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     vq::RestrictDllSearchToSystem();
     SetUnhandledExceptionFilter(&ShowUnhandled);
+    // A second upgrade beside a running one would empty its work directory and write the flash
+    // at the same time.
+    if (!vq::ClaimOnlyInstance()) {
+        vq::BringRunningInstanceForward();
+        return 0;
+    }
     vq::ui::TApplication application;
     gApplication = &application;
-    application.Initialize();
+    application.Initialize(vq::kIdiMain);
     application.SetTitle(kApplicationTitle);
     application.CreateForm(Form1);
     application.Run();

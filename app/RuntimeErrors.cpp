@@ -3,7 +3,7 @@
 // The library reports the errors it cannot return (a failed allocation, a string past its
 // maximum size) through the functions below; the versions it ships throw, and throwing drags the
 // whole unwinder, the demangler and a thread library into the program. Here each one ends the
-// program the way an exception escaping to the entry does: the message box, then exit code 0.
+// program as every error that cannot be returned does: the error box, then exit code 0.
 #include <stdlib.h>
 
 #include <new>

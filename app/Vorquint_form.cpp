@@ -4,7 +4,6 @@
 #include "app/WorkDir.h"
 #include "base/SystemCalls.h"
 #include "payload/RunningImage.h"
-#include "ui/ControlIds.h"
 #include "ui/StageTable.h"
 #include "upgrade/ProcessInfo.h"
 #include "upgrade/UpgradeRules.h"

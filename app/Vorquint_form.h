@@ -58,6 +58,7 @@ protected:
     void DoCommand(int id, int code) override;
     HBRUSH DoCtlColor(HDC dc, HWND control) override;
     bool DoQueryEndSession() override { return !UpgradeRunning(); }
+    bool DoCloseQuery() override;
 
 private:
     // Builds the window and its controls in their creation order.

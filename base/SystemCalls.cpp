@@ -1,4 +1,4 @@
-// System calls that not every Windows version has, each looked up by name in one place.
+// The calls the program takes at run time, each looked up by name in one place.
 #include "base/SystemCalls.h"
 
 namespace vq {
@@ -6,12 +6,17 @@ namespace vq {
 namespace {
 
 constexpr DWORD kLoadLibrarySearchSystem32 = 0x00000800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
+constexpr const char* kCommonControlsLibrary = "comctl32.dll";
+constexpr const char* kThemeLibrary = "uxtheme.dll";
 
 // kernel32 is mapped into every process before its first instruction: no load, no search.
 template <class Fn>
 Fn LookUpKernel32(const char* name) {
     return LookUp<Fn>(GetModuleHandleA("kernel32"), name);
 }
+
+ThemeCalls gThemeCalls;
+bool gThemeLookedUp = false;
 
 }  // namespace
 
@@ -30,6 +35,25 @@ ShutdownBlockReasonDestroyFn LookUpShutdownBlockReasonDestroy() {
 
 IsWow64ProcessFn LookUpIsWow64Process() {
     return LookUpKernel32<IsWow64ProcessFn>("IsWow64Process");
+}
+
+// The library stays loaded for the life of the process: the controls it registers live as long.
+InitCommonControlsExFn LookUpInitCommonControlsEx() {
+    return LookUp<InitCommonControlsExFn>(LoadSystemLibrary(kCommonControlsLibrary),
+                                          "InitCommonControlsEx");
+}
+
+// Painting happens on the window's thread only, so a plain flag guards the one lookup: a guarded
+// static would bring the C++ runtime's locking and exception machinery into the program.
+const ThemeCalls& LookUpThemeCalls() {
+    if (!gThemeLookedUp) {
+        const HMODULE lib = LoadSystemLibrary(kThemeLibrary);
+        gThemeCalls.Open = LookUp<decltype(&OpenThemeData)>(lib, "OpenThemeData");
+        gThemeCalls.Draw = LookUp<decltype(&DrawThemeBackground)>(lib, "DrawThemeBackground");
+        gThemeCalls.Close = LookUp<decltype(&CloseThemeData)>(lib, "CloseThemeData");
+        gThemeLookedUp = true;
+    }
+    return gThemeCalls;
 }
 
 // A program that flashes firmware with administrator rights must never load a DLL planted beside

@@ -1,8 +1,12 @@
-// System calls that not every Windows version has, each looked up by name in one place, and the
-// DLL search lock that keeps libraries from being loaded out of the program's own folder.
+// The calls the program takes at run time rather than from its import table, each looked up by
+// name in one place: those not every Windows version has, and those of system DLLs that are no
+// KnownDLLs. Also the DLL search lock that keeps libraries from being loaded out of the
+// program's own folder.
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
+#include <uxtheme.h>
 
 namespace vq {
 
@@ -11,10 +15,11 @@ using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
 IsWow64ProcessFn LookUpIsWow64Process();
 
 // A system DLL the program does not import, from the system directory only: never one beside the
-// program or on the path. The program imports statically only KnownDLLs (and the common controls
-// through its manifest); any other DLL named in its import table would be looked for in its own
-// folder first, before the search can be restricted, and would run elevated. Null when there is
-// none (or on a system too old to restrict a single load).
+// program or on the path. The program imports statically only KnownDLLs; any other DLL named in
+// its import table would be looked for in its own folder first, before the search can be
+// restricted, and would run elevated. A DLL the manifest names (the common controls) still comes
+// from the side-by-side store its activation context points at. Null when there is none (or on a
+// system too old to restrict a single load).
 HMODULE LoadSystemLibrary(const char* name);
 
 // An export of `module` as the function type it has; null when the module or the export is missing.
@@ -28,6 +33,22 @@ using ShutdownBlockReasonCreateFn = BOOL(WINAPI*)(HWND, LPCWSTR);
 using ShutdownBlockReasonDestroyFn = BOOL(WINAPI*)(HWND);
 ShutdownBlockReasonCreateFn LookUpShutdownBlockReasonCreate();
 ShutdownBlockReasonDestroyFn LookUpShutdownBlockReasonDestroy();
+
+// InitCommonControlsEx from the common controls (version 6, as the manifest asks), loaded on the
+// first call; null when they cannot be loaded. Loading them registers their window classes.
+using InitCommonControlsExFn = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+InitCommonControlsExFn LookUpInitCommonControlsEx();
+
+// The visual-styles calls, loaded on the first call; without them (no uxtheme, or a system
+// before XP) every member is null and buttons draw the classic way. First called on the thread
+// that paints, and only there.
+struct ThemeCalls {
+    decltype(&OpenThemeData) Open = nullptr;
+    decltype(&DrawThemeBackground) Draw = nullptr;
+    decltype(&CloseThemeData) Close = nullptr;
+    bool Usable() const { return Open && Draw && Close; }
+};
+const ThemeCalls& LookUpThemeCalls();
 
 // Restricts the DLL search of this process to the system directory. True when the system
 // offers the restriction and accepted it.

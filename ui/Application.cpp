@@ -1,9 +1,7 @@
 // The application object: owner window (its caption is the taskbar text), main form, event loop.
 #include "ui/Application.h"
 
-#include <commctrl.h>
-
-#include "res/ResourceIds.h"
+#include "base/SystemCalls.h"
 
 namespace vq::ui {
 
@@ -52,15 +50,18 @@ LRESULT CALLBACK TApplication::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARA
     return DefWindowProcA(hwnd, msg, wParam, lParam);
 }
 
-bool TApplication::Initialize() {
-    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
-    InitCommonControlsEx(&icc);
+bool TApplication::Initialize(int iconResource) {
+    // Loaded here, after the entry has locked the DLL search, not through the import table.
+    if (const InitCommonControlsExFn init = LookUpInitCommonControlsEx()) {
+        INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
+        init(&icc);
+    }
     HINSTANCE inst = GetModuleHandleA(nullptr);
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof(wc);
     wc.lpfnWndProc = &TApplication::WndProc;
     wc.hInstance = inst;
-    const LPCSTR icon = MAKEINTRESOURCEA(kIdiMain);
+    const LPCSTR icon = MAKEINTRESOURCEA(iconResource);
     wc.hIcon = static_cast<HICON>(LoadImageA(inst, icon, IMAGE_ICON, GetSystemMetrics(SM_CXICON),
                                              GetSystemMetrics(SM_CYICON), 0));
     wc.hIconSm = static_cast<HICON>(LoadImageA(inst, icon, IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),

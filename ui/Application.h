@@ -7,8 +7,8 @@
 
 namespace vq::ui {
 
-// The standard display of an exception that escaped to the entry: a message box with its
-// message. It shows even when the quit request of a window already destroyed is still queued.
+// The error box of an error nothing can return: a message box with its message. It shows even
+// when the quit request of a window already destroyed is still queued.
 void ShowException(const char* title, const char* message);
 
 class TApplication {
@@ -19,8 +19,9 @@ public:
     ~TApplication();
 
     // Registers the common controls and creates the owner window, which carries the taskbar
-    // button: zero-sized, so that only its caption and icon are ever seen.
-    bool Initialize();
+    // button: zero-sized, so that only its caption and the icon (the program's resource
+    // `iconResource`) are ever seen.
+    bool Initialize(int iconResource);
     void SetTitle(const char* title);
     HWND Handle() const { return hwnd_; }
 

@@ -1,6 +1,5 @@
 // The picture button: glyph from the resources, face, glyph and caption drawn by us.
 #include <windows.h>
-#include <uxtheme.h>
 #include <vsstyle.h>
 
 #include "base/SystemCalls.h"
@@ -13,32 +12,6 @@ namespace vq::ui {
 namespace {
 
 constexpr int kFocusInset = 4;
-constexpr const char* kThemeLibrary = "uxtheme.dll";
-
-// The visual-styles calls, taken at run time from the system directory's library: imported, it
-// would be looked for beside the program first (it is no KnownDLL). Without it the face is classic.
-struct ThemeCalls {
-    decltype(&OpenThemeData) Open = nullptr;
-    decltype(&DrawThemeBackground) Draw = nullptr;
-    decltype(&CloseThemeData) Close = nullptr;
-    bool Usable() const { return Open && Draw && Close; }
-};
-
-// Buttons paint on their window's thread only, so a plain flag guards the one lookup: a guarded
-// static would bring the C++ runtime's locking and exception machinery into the program.
-ThemeCalls gThemeCalls;
-bool gThemeLookedUp = false;
-
-const ThemeCalls& Theme() {
-    if (!gThemeLookedUp) {
-        const HMODULE lib = LoadSystemLibrary(kThemeLibrary);
-        gThemeCalls.Open = LookUp<decltype(&OpenThemeData)>(lib, "OpenThemeData");
-        gThemeCalls.Draw = LookUp<decltype(&DrawThemeBackground)>(lib, "DrawThemeBackground");
-        gThemeCalls.Close = LookUp<decltype(&CloseThemeData)>(lib, "CloseThemeData");
-        gThemeLookedUp = true;
-    }
-    return gThemeCalls;
-}
 
 // A top-down 32-bit DIB section holding `pixels` (B, G, R, A rows as stored in the resource).
 HBITMAP MakeDib(int width, int height, const uint8_t* pixels, bool bottomUp, bool greyed) {
@@ -133,7 +106,7 @@ void TBitBtn::DrawFace(HDC dc, const RECT& rect, UINT state) {
     const bool pressed = state & ODS_SELECTED, disabled = state & ODS_DISABLED;
     RECT r = rect;
     FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
-    const ThemeCalls& themeCalls = Theme();
+    const ThemeCalls& themeCalls = LookUpThemeCalls();
     if (HTHEME theme = themeCalls.Usable() ? themeCalls.Open(hwnd_, L"BUTTON") : nullptr) {
         const int part = disabled ? PBS_DISABLED
                          : pressed ? PBS_PRESSED

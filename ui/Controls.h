@@ -147,10 +147,11 @@ public:
     void AfterConstruction() { DoCreate(); }
 
 protected:
-    // Creates the window: single fixed border, system menu, close and minimise boxes, the given
-    // client size and window font, scaled to the screen as need be.
-    bool CreateForm(HWND owner, const char* caption, int clientWidth, int clientHeight,
-                    int fontHeight, TColor color, int iconResource);
+    // Creates the window of class `className` (registered on first use, with the program's icon
+    // resource `iconResource`): single fixed border, system menu, close and minimise boxes, the
+    // given client size and window font, scaled to the screen as need be.
+    bool CreateForm(HWND owner, const char* className, const char* caption, int clientWidth,
+                    int clientHeight, int fontHeight, TColor color, int iconResource);
     void CenterOnScreen();
     // The control that gets the keyboard focus whenever the window is activated.
     void SetActiveControl(HWND control) { activeControl_ = control; }
@@ -162,6 +163,8 @@ protected:
     virtual HBRUSH DoCtlColor(HDC, HWND) { return nullptr; }
     // WM_QUERYENDSESSION: false refuses a logoff or shutdown that asks first.
     virtual bool DoQueryEndSession() { return true; }
+    // WM_CLOSE (the close box, Alt+F4, the system menu's Close): false refuses the close.
+    virtual bool DoCloseQuery() { return true; }
 
 private:
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);

@@ -8,7 +8,6 @@ namespace vq::ui {
 
 namespace {
 
-constexpr const char* kFormClass = "TForm1";
 constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 constexpr DWORD kFormExStyle = WS_EX_CONTROLPARENT | WS_EX_WINDOWEDGE;
 
@@ -28,8 +27,8 @@ int ScreenDpi() {
 
 }  // namespace
 
-bool TForm::CreateForm(HWND owner, const char* caption, int clientWidth, int clientHeight,
-                       int fontHeight, TColor color, int iconResource) {
+bool TForm::CreateForm(HWND owner, const char* className, const char* caption, int clientWidth,
+                       int clientHeight, int fontHeight, TColor color, int iconResource) {
     color_ = color;
     const int dpi = ScreenDpi();
     if (!font_.Create(kFontFace, FontHeightAtDpi(fontHeight, dpi), false, false)) return false;
@@ -39,7 +38,7 @@ bool TForm::CreateForm(HWND owner, const char* caption, int clientWidth, int cli
     HINSTANCE inst = GetModuleHandleA(nullptr);
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof(wc);
-    if (!GetClassInfoExA(inst, kFormClass, &wc)) {
+    if (!GetClassInfoExA(inst, className, &wc)) {
         wc.cbSize = sizeof(wc);
         wc.lpfnWndProc = &TForm::WndProc;
         wc.hInstance = inst;
@@ -50,12 +49,12 @@ bool TForm::CreateForm(HWND owner, const char* caption, int clientWidth, int cli
         wc.hIconSm = static_cast<HICON>(LoadImageA(inst, icon, IMAGE_ICON,
                                                    GetSystemMetrics(SM_CXSMICON),
                                                    GetSystemMetrics(SM_CYSMICON), 0));
-        wc.lpszClassName = kFormClass;
+        wc.lpszClassName = className;
         if (!RegisterClassExA(&wc)) return false;
     }
     RECT r{0, 0, scale_.Apply(clientWidth), scale_.Apply(clientHeight)};
     AdjustWindowRectEx(&r, kFormStyle, FALSE, kFormExStyle);
-    hwnd_ = CreateWindowExA(kFormExStyle, kFormClass, caption, kFormStyle, CW_USEDEFAULT,
+    hwnd_ = CreateWindowExA(kFormExStyle, className, caption, kFormStyle, CW_USEDEFAULT,
                             CW_USEDEFAULT, r.right - r.left, r.bottom - r.top, owner, nullptr, inst,
                             this);
     if (!hwnd_) return false;
@@ -147,6 +146,13 @@ LRESULT TForm::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
                     ShowWindow(owner, SW_MINIMIZE);
                     return 0;
                 }
+            }
+            break;
+        case WM_CLOSE:
+            // A refused close asks nothing and leaves the window as it is; a beep says it was heard.
+            if (!destroyed_ && !DoCloseQuery()) {
+                MessageBeep(MB_ICONEXCLAMATION);
+                return 0;
             }
             break;
         case WM_QUERYENDSESSION:

@@ -25,7 +25,8 @@ function(vq_add_dos_program name)
   cmake_parse_arguments(P "" "OUTPUT" "SOURCES" ${ARGN})
   add_library(${name}_objs OBJECT ${P_SOURCES})
   target_compile_options(${name}_objs PRIVATE ${VQ_DOS_FLAGS})
-  target_include_directories(${name}_objs PRIVATE ${PROJECT_SOURCE_DIR})
+  target_include_directories(${name}_objs PRIVATE ${PROJECT_SOURCE_DIR}
+    $<TARGET_PROPERTY:vq_base,INTERFACE_INCLUDE_DIRECTORIES>)
   vq_warnings(${name}_objs)
   set(elf ${CMAKE_CURRENT_BINARY_DIR}/${name}.elf)
   add_custom_command(OUTPUT ${P_OUTPUT}

@@ -3,7 +3,7 @@
 
 #include <commctrl.h>
 
-#include "ui/ControlIds.h"
+#include "app/FormIds.h"
 
 namespace vq::testing {
 

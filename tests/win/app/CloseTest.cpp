@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/Vorquint_form.h"
+#include "res/ResourceIds.h"
 #include "ui/Application.h"
 
 namespace {
@@ -34,7 +35,7 @@ DWORD WINAPI WorkerInTheLoaderLock(LPVOID) {
 
 void RunTheClosingProgram() {
     vq::ui::TApplication application;
-    application.Initialize();
+    application.Initialize(vq::kIdiMain);
     application.CreateForm(Form1);
     ExtractThreadHandle = CreateThread(nullptr, 0, WorkerInTheLoaderLock, nullptr, 0, nullptr);
     application.Run();

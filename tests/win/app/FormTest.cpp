@@ -5,11 +5,12 @@
 
 #include <string>
 
+#include "app/FormIds.h"
 #include "app/Vorquint_form.h"
 #include "app/WorkDir.h"
+#include "res/ResourceIds.h"
 #include "upgrade/ProcessInfo.h"
 #include "ui/Application.h"
-#include "ui/ControlIds.h"
 
 namespace {
 
@@ -23,7 +24,7 @@ class FormTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         app_ = new vq::ui::TApplication;
-        ASSERT_TRUE(app_->Initialize());
+        ASSERT_TRUE(app_->Initialize(vq::kIdiMain));
         app_->SetTitle("Zintara");
         app_->CreateForm(Form1);
     }

@@ -2,13 +2,15 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <sddl.h>
 
 #include <stdint.h>
 
 #include <string>
 
+#include "app/FormIds.h"
+#include "app/SingleInstance.h"
 #include "app/WorkDir.h"
-#include "ui/ControlIds.h"
 
 namespace {
 
@@ -58,8 +60,8 @@ std::string TextOf(HWND hwnd) {
     return buf;
 }
 
-// Starts the built program and waits for its window.
-HWND Launch(PROCESS_INFORMATION& pi) {
+// Starts the built program.
+bool Start(PROCESS_INFORMATION& pi) {
     const std::string exe = BesideMe("Vorquint.exe");
     EXPECT_NE(GetFileAttributesA(exe.c_str()), INVALID_FILE_ATTRIBUTES) << exe;
     STARTUPINFOA si{};
@@ -67,6 +69,14 @@ HWND Launch(PROCESS_INFORMATION& pi) {
     std::string cmd = "\"" + exe + "\"";
     if (!CreateProcessA(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
         ADD_FAILURE() << "cannot start " << exe;
+        return false;
+    }
+    return true;
+}
+
+// Starts the built program and waits for its window.
+HWND Launch(PROCESS_INFORMATION& pi) {
+    if (!Start(pi)) {
         return nullptr;
     }
     HWND form = nullptr;
@@ -140,6 +150,56 @@ TEST(Start, AFaultShowsTheErrorBoxAndEndsWithExitCodeZero) {
     EXPECT_EQ(std::string(text).rfind("Exception C0000005 at address ", 0), 0u) << text;
     PostMessageA(box, WM_COMMAND, IDOK, 0);
     EXPECT_EQ(EndedWith(pi), 0u);
+}
+
+// One upgrade at a time: a second start, in any session, brings the running window forward
+// (restored from the taskbar) and ends with 0; once the first has ended, a start runs again.
+TEST(Start, ASecondStartBringsTheRunningWindowForwardAndEndsWithZero) {
+    PROCESS_INFORMATION first{};
+    HWND form = Launch(first);
+    ASSERT_NE(form, nullptr);
+    PostMessageA(form, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    for (int i = 0; i < 100 && IsWindowVisible(form); ++i) Sleep(20);
+    EXPECT_FALSE(IsWindowVisible(form)) << "not minimised";
+
+    PROCESS_INFORMATION second{};
+    ASSERT_TRUE(Start(second));
+    const DWORD secondPid = second.dwProcessId;
+    EXPECT_EQ(EndedWith(second), 0u);
+    EXPECT_EQ(FindFormOf(secondPid), nullptr);
+    EXPECT_TRUE(IsWindowVisible(form)) << "the running window stayed minimised";
+    EXPECT_EQ(GetForegroundWindow(), form);
+
+    PostMessageA(form, WM_CLOSE, 0, 0);
+    EXPECT_EQ(EndedWith(first), 0u);
+    PROCESS_INFORMATION third{};
+    HWND again = Launch(third);
+    ASSERT_NE(again, nullptr) << "the ended instance's mark still blocks";
+    PostMessageA(again, WM_CLOSE, 0, 0);
+    EXPECT_EQ(EndedWith(third), 0u);
+}
+
+// A mutex of the mark's name made first by someone else, who could be any standard user: held,
+// or shutting administrators out, it must not keep the program from running.
+TEST(Start, AMarkSomeoneElseMadeDoesNotBlock) {
+    for (const char* squatter : {"O:WDD:(A;;GA;;;WD)", "O:WDD:"}) {
+        PSECURITY_DESCRIPTOR sd = nullptr;
+        ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(squatter, SDDL_REVISION_1,
+                                                                         &sd, nullptr));
+        SECURITY_ATTRIBUTES sa{sizeof(sa), sd, FALSE};
+        HANDLE mark = CreateMutexA(&sa, TRUE, vq::kOneInstanceName);
+        LocalFree(sd);
+        ASSERT_NE(mark, nullptr) << squatter;
+        PROCESS_INFORMATION pi{};
+        HWND form = Launch(pi);
+        if (form) {
+            PostMessageA(form, WM_CLOSE, 0, 0);
+        }
+        EXPECT_NE(form, nullptr) << "blocked by " << squatter;
+        EXPECT_EQ(EndedWith(pi), 0u);
+        ReleaseMutex(mark);
+        CloseHandle(mark);
+    }
 }
 
 }  // namespace

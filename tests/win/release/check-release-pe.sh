@@ -15,15 +15,15 @@ grep -Eq '^Time/Date[[:space:]]*Thu Jan  1 00:00:00 1970|^Time/Date[[:space:]]*0
   || bad "the header carries a link time stamp (builds would differ)"
 
 # Imports are resolved from the program's own folder first, before the program can restrict the
-# search, except for KnownDLLs (always the system's copies) and the common controls (bound through
-# the manifest). Anything else, even a system DLL, could be a planted copy running elevated.
+# search, except for KnownDLLs (always the system's copies). Anything else, even a system DLL or
+# the common controls the manifest binds, could be a planted copy (or pull one in) running
+# elevated: the program loads those itself once the search is locked.
 known_dlls='KERNEL32|USER32|GDI32|ADVAPI32|SHELL32|OLE32|OLEAUT32|SHLWAPI|COMDLG32|IMM32|msvcrt|ntdll'
-allowed="^($known_dlls|COMCTL32)\.dll\$"
 dlls=$(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$dump")
 [ -n "$dlls" ] || bad "no imports found"
 while read -r d; do
   [ -z "$d" ] && continue
-  grep -Eiq "$allowed" <<<"$d" || bad "imports $d, which is neither a KnownDLL nor the common controls"
+  grep -Eiq "^($known_dlls)\.dll\$" <<<"$d" || bad "imports $d, which is no KnownDLL"
 done <<<"$dlls"
 echo "imports: $(tr '\n' ' ' <<<"$dlls")"
 

@@ -7,7 +7,7 @@ void FormTest::SetUpTestSuite() {
     // One application object for the whole program, as in the product; it ends with the process.
     if (app_) return;
     app_ = new vq::ui::TApplication;
-    ASSERT_TRUE(app_->Initialize());
+    ASSERT_TRUE(app_->Initialize(vq::kIdiMain));
     app_->SetTitle("Zintara");
 }
 
