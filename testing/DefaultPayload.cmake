@@ -6,7 +6,7 @@ set(VQ_PAYLOAD_INPUTS ${CMAKE_BINARY_DIR}/payload-inputs)
 file(MAKE_DIRECTORY ${VQ_PAYLOAD_INPUTS})
 
 # The DOS doubles come from the host tree; checked on every build, as the host tree may build later.
-add_custom_target(vq_dos_entries
+add_custom_target(vq_testing_dos_entries
   COMMAND ${CMAKE_COMMAND} -DSRC=${VQ_HOST_DOS_GZIP} -DDST=${VQ_PAYLOAD_INPUTS}/dos-gzip.exe
           -DPLACEHOLDER=${VQ_HOST_DOS_PLACEHOLDER} -P ${CMAKE_CURRENT_LIST_DIR}/StageDosEntry.cmake
   COMMAND ${CMAKE_COMMAND} -DSRC=${VQ_HOST_DOS_FLASH} -DDST=${VQ_PAYLOAD_INPUTS}/dos-flash.exe
@@ -32,4 +32,4 @@ set(VQ_DEFAULT_PAYLOAD
   $<TARGET_FILE:double_pmxdll>
   $<TARGET_FILE:double_pmxdll32e>
   ${VQ_PAYLOAD_INPUTS}/Bios.bin)
-set(VQ_DEFAULT_PAYLOAD_DEPENDS vq_dos_entries)
+set(VQ_DEFAULT_PAYLOAD_DEPENDS vq_testing_dos_entries)
