@@ -32,10 +32,12 @@ function(vq_product_code)
   endforeach()
 endfunction()
 
-# GoogleTest from Debian's sources, built with whatever compiler this tree uses.
+# GoogleTest from its sources, built with whatever compiler this tree uses: the package's
+# installed library is native only, and the Windows trees need it built by mingw.
+set(VQ_GOOGLETEST_SOURCE_DIR /usr/src/googletest CACHE PATH "GoogleTest's source tree")
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
-add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+add_subdirectory(${VQ_GOOGLETEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
 
 # vq_add_test(NAME SOURCES... [LIBS ...] [PROPERTIES ...]): a GoogleTest program.
 # Native tests are discovered case by case; Windows tests run as one CTest test per program

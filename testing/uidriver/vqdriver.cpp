@@ -1,17 +1,17 @@
 // vqdriver: lets a shell script run Vorquint like a user and prints what the window showed, when.
 //
-//   vqdriver run (--launch EXE | --pid N) [--answer yes|no] [--until-stage TEXT] [--linger MS]
-//                [--close-at-stage TEXT [--close-delay MS]] [--second-click MS] [--keep-open]
-//                [--close-at-confirm] [--query-end-session]
+//   vqdriver run (--launch EXE | --pid N) [--answer yes|no] [--until-stage TEXT [--until-bar N]]
+//                [--linger MS] [--close-at-stage TEXT [--close-delay MS]] [--second-click MS]
+//                [--keep-open] [--close-at-confirm] [--query-end-session]
 //                [--timeout S] [--interval MS]
 //   vqdriver snapshot [--pid N] [--timeout S]
 //   vqdriver attrib PATH
 //
 // "run" prints "# <event> <elapsed ms> ..." lines and, whenever something changed, a sample:
 // elapsed ms, bar, percentage, button enabled (1/0), stage caption, message; tab-separated,
-// line feeds shown as "\n". Elapsed time counts from the "# start <epoch ms>" line. With
-// --query-end-session the window is asked WM_QUERYENDSESSION (a logoff) at every sample, and
-// "# endsession <ms> allowed|refused" says whenever its answer changes.
+// line feeds shown as "\n". Elapsed time counts from the "# start <epoch ms>" line, on the
+// system clock the doubles' records use. With --query-end-session the window is asked
+// WM_QUERYENDSESSION (a logoff) at every sample, and "# endsession <ms> allowed|refused" says whenever its answer changes.
 // Exit codes: 0 done, 2 usage, 3 timed out, 4 the program ended by itself, 5 no confirmation box.
 #include <windows.h>
 
@@ -46,6 +46,7 @@ struct Options {
     DWORD pid = 0;
     std::string answer;  // "", "yes", "no"
     std::string untilStage;
+    int untilBar = -1;  // with untilStage: reached only once the bar shows this too
     DWORD lingerMs = 0;
     std::string closeAtStage;
     DWORD closeDelayMs = 0;
@@ -62,7 +63,7 @@ struct Options {
 int Usage() {
     fprintf(stderr,
             "usage: vqdriver run (--launch EXE | --pid N) [--answer yes|no] [--until-stage TEXT]\n"
-            "                    [--linger MS] [--close-at-stage TEXT [--close-delay MS]]\n"
+            "                    [--until-bar N] [--linger MS] [--close-at-stage TEXT [--close-delay MS]]\n"
             "                    [--second-click MS] [--keep-open] [--close-at-confirm]\n"
             "                    [--query-end-session]\n"
             "                    [--timeout S] [--interval MS]\n"
@@ -127,6 +128,8 @@ bool Parse(int argc, char** argv, Options& o) {
             return false;
         } else if (arg == "--pid") {
             o.pid = n;
+        } else if (arg == "--until-bar") {
+            o.untilBar = int(n);
         } else if (arg == "--linger") {
             o.lingerMs = n;
         } else if (arg == "--close-delay") {
@@ -166,14 +169,15 @@ std::wstring Widen(const std::string& text) {
     return wide;
 }
 
+// The timeline's milliseconds: on the doubles' clock, so that a time the window showed and a
+// time a double recorded can be subtracted.
 class Clock {
 public:
-    Clock() : startTick_(GetTickCount64()), startEpoch_(EpochMs()) {}
-    uint64_t Elapsed() const { return GetTickCount64() - startTick_; }
+    Clock() : startEpoch_(EpochMs()) {}
+    uint64_t Elapsed() const { return EpochMs() - startEpoch_; }
     uint64_t StartEpoch() const { return startEpoch_; }
 
 private:
-    uint64_t startTick_;
     uint64_t startEpoch_;
 };
 
@@ -369,7 +373,8 @@ int Run(const Options& o) {
             CloseMain(form);
             Event(clock, "close");
         }
-        if (!reached && !o.untilStage.empty() && haveLast && last.caption == o.untilStage) {
+        if (!reached && !o.untilStage.empty() && haveLast && last.caption == o.untilStage &&
+            (o.untilBar < 0 || last.bar == o.untilBar)) {
             reached = true;
             reachedAt = clock.Elapsed();
             Event(clock, "reached", o.untilStage);

@@ -65,6 +65,8 @@ finish() {
 # --- reading the timeline -------------------------------------------------------------------
 samples() { awk -F'\t' '$1 != "#"' "$timeline"; }
 event_ms() { awk -F'\t' -v e="$1" '$1 == "#" && $2 == e { print $3; exit }' "$timeline"; }
+# event_detail EVENT: what the first such event recorded after its time (an exit code, an answer)
+event_detail() { awk -F'\t' -v e="$1" '$1 == "#" && $2 == e { print $4; exit }' "$timeline"; }
 event_count() { awk -F'\t' -v e="$1" '$1 == "#" && $2 == e { n++ } END { print n + 0 }' "$timeline"; }
 start_epoch() { awk -F'\t' '$1 == "#" && $2 == "start" { print $4; exit }' "$timeline"; }
 # first_ms CAPTION: when the caption was first seen
@@ -108,6 +110,17 @@ endsession_ms() { awk -F'\t' -v n="$1" '$1 == "#" && $2 == "endsession" && ++i =
 # last_ms CAPTION: when the caption was last seen
 last_ms() { samples | awk -F'\t' -v c="$1" '$5 == c { t = $1 } END { print t }'; }
 
+# Timeline line numbers, for judging order by what was recorded first rather than by times.
+event_line() { awk -F'\t' -v e="$1" -v n="${2:-1}" '$1 == "#" && $2 == e && ++i == n { print NR; exit }' "$timeline"; }
+first_line() { awk -F'\t' -v c="$1" '$1 != "#" && $5 == c { print NR; exit }' "$timeline"; }
+last_line() { awk -F'\t' -v c="$1" '$1 != "#" && $5 == c { n = NR } END { print n }' "$timeline"; }
+
+# ended_after_close CODE: the program ended once, with CODE, and only after it was asked to close.
+ended_after_close() {
+  awk -F'\t' -v code="$1" '$1 == "#" && $2 == "close" { closed = 1 }
+    $1 == "#" && $2 == "ended" { n++; ok = closed && $4 == code } END { exit !(n == 1 && ok) }' "$timeline"
+}
+
 # between LOW VALUE HIGH
 between() { [ "$2" -ge "$1" ] && [ "$2" -le "$3" ]; }
 
@@ -116,6 +129,9 @@ flash_lines() { [ -f "$flash/flash.log" ] && tr -d '\r' < "$flash/flash.log" || 
 flash_event_count() { flash_lines | awk -F'\t' -v e="$1" '$1 == e { n++ } END { print n + 0 }'; }
 shutdown_lines() { [ -f "$flash/shutdown.log" ] && tr -d '\r' < "$flash/shutdown.log" || true; }
 no_shutdown() { [ ! -e "$flash/shutdown.log" ]; }
+# Neither the flash tool nor shutdown ran (gzip, which keeps no record, runs only in the work
+# directory, whose absence the scenarios check on their own).
+no_tool_ran() { [ ! -e "$flash/flash.log" ] && no_shutdown; }
 is_hidden() { "$VQ_WINE" "$bin/vqdriver.exe" attrib "$1" | grep -q ' hidden'; }
 dir_empty() { [ -d "$1" ] && [ -z "$(ls -A "$1")" ]; }
 image_flashed() { cmp -s "$flash/flash.bin" "$bin/../payload-inputs/Bios.bin"; }
