@@ -7,6 +7,7 @@
 #include <new>
 
 #include "payload/PayloadFormat.h"
+#include "base/RelativeFiles.h"
 #include "base/WinHandle.h"
 
 namespace vq {
@@ -33,28 +34,11 @@ private:
     HANDLE file_;
 };
 
-// destDir + "\" + name into out; false when it would not fit an ANSI path.
-bool JoinPath(const char* destDir, const char* name, char (&out)[MAX_PATH]) {
-    size_t n = 0;
-    for (const char* s = destDir; *s; ++s) {
-        if (n + 1 >= MAX_PATH) return false;
-        out[n++] = *s;
-    }
-    if (n + 1 >= MAX_PATH) return false;
-    out[n++] = '\\';
-    for (const char* s = name; *s; ++s) {
-        if (n + 1 >= MAX_PATH) return false;
-        out[n++] = *s;
-    }
-    out[n] = '\0';
-    return true;
-}
-
 // Creates the output file first, then reads the whole extent into one buffer of exactly its
 // length and writes it with one call.
-bool CopyEntry(FileSource& exe, const TPayloadEntry& extent, const char* path) {
-    UniqueHandle out(CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+bool CopyEntry(FileSource& exe, const TPayloadEntry& extent, HANDLE destDir, const char* name) {
+    UniqueHandle out = OpenRelative(destDir, AsciiToWide(name), Relative::CreateFile, GENERIC_WRITE,
+                                    FILE_SHARE_READ);
     if (!out.Valid()) return false;
     std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[extent.Length]);
     if (!buffer) return false;
@@ -68,16 +52,12 @@ bool CopyEntry(FileSource& exe, const TPayloadEntry& extent, const char* path) {
 
 }  // namespace
 
-bool ExtractPayload(const char* exePath, const char* destDir, const char* const* names,
-                    uint32_t nameCount) {
-    UniqueHandle file(CreateFileA(exePath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.Valid()) return false;
+bool ExtractPayload(HANDLE exeFile, HANDLE destDir, const char* const* names, uint32_t nameCount) {
     LARGE_INTEGER size;
-    if (!GetFileSizeEx(file.Get(), &size)) return false;
+    if (!GetFileSizeEx(exeFile, &size)) return false;
     if (size.QuadPart > kMaxFileSize) return false;
 
-    FileSource exe(file.Get());
+    FileSource exe(exeFile);
     TContainerInfo info;
     if (ReadContainerHeader(exe, static_cast<uint32_t>(size.QuadPart), info) != ContainerError::None)
         return false;
@@ -93,14 +73,11 @@ bool ExtractPayload(const char* exePath, const char* destDir, const char* const*
         if (ReadContainerRecords(exe, info, table.get()) != ContainerError::None) return false;
     }
 
-    // Every output path fits before the first file is created.
-    char path[MAX_PATH];
     for (uint32_t pos = 0; pos < count; ++pos)
-        if (names[pos] == nullptr || !JoinPath(destDir, names[pos], path)) return false;
+        if (names[pos] == nullptr) return false;
 
     for (uint32_t pos = 0; pos < count; ++pos) {
-        JoinPath(destDir, names[pos], path);
-        if (!CopyEntry(exe, EntryExtent(info, table.get(), pos), path)) return false;
+        if (!CopyEntry(exe, EntryExtent(info, table.get(), pos), destDir, names[pos])) return false;
     }
     return true;
 }

@@ -92,6 +92,15 @@ bool WriteWholeFile(const std::string& path, const uint8_t* data, size_t size) {
     return ok;
 }
 
+void Print(DWORD stdHandle, const std::string& line) {
+    const HANDLE out = GetStdHandle(stdHandle);
+    const std::string text = line + "\r\n";
+    DWORD put = 0;
+    if (out != nullptr && out != INVALID_HANDLE_VALUE) {
+        WriteFile(out, text.data(), DWORD(text.size()), &put, nullptr);
+    }
+}
+
 bool AppendLine(const std::string& path, const std::string& line) {
     const std::string text = line + "\r\n";
     for (int attempt = 0; attempt < kAppendAttempts; ++attempt) {

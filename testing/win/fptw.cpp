@@ -114,6 +114,7 @@ int main() {
                            GetCommandLineA() + "\t" + cwd + "\t" + WindowRequest() + "\t" +
                            EntriesOf(cwd));
     auto fail = [&](int code) {
+        Print(STD_ERROR_HANDLE, self + ": failed with " + std::to_string(code));
         AppendLine(record, "fail\t" + std::to_string(EpochMs()) + "\t" + self + "\t" +
                                std::to_string(code));
         return code;
@@ -145,6 +146,7 @@ int main() {
         !MoveFileExA(partial.c_str(), flash.c_str(), MOVEFILE_REPLACE_EXISTING)) {
         return fail(kExitCannotWriteFlash);
     }
+    Print(STD_OUTPUT_HANDLE, self + ": " + kImageName + " written");
     AppendLine(record, "done\t" + std::to_string(EpochMs()) + "\t" + self);
     return kExitOk;
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "base/WinHandle.h"
 #include "payload/ExtractPayload.h"
 #include "payload/PayloadEntries.h"
 #include "tests/host/payload/ContainerSamples.h"
@@ -51,6 +52,21 @@ void RemoveTree(const std::string& dir) {
     RemoveDirectoryA(dir.c_str());
 }
 
+// The caller's side, as the upgrade does it: the executable and the directory opened first.
+bool ExtractFrom(const std::string& exe, const std::string& dir, const char* const* names, uint32_t count) {
+    const UniqueHandle file(CreateFileA(exe.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    const UniqueHandle folder(CreateFileA(dir.c_str(), FILE_LIST_DIRECTORY | FILE_ADD_FILE | FILE_TRAVERSE,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                          FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return file.Valid() && folder.Valid() && ExtractPayload(file.Get(), folder.Get(), names, count);
+}
+
+template <size_t N>
+bool ExtractFrom(const std::string& exe, const std::string& dir, const char* const (&names)[N]) {
+    return ExtractFrom(exe, dir, names, N);
+}
+
 class ExtractPayloadTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -67,7 +83,7 @@ protected:
 
     bool Extract(const Bytes& container) {
         Write(exe_, container);
-        return ExtractPayload(exe_.c_str(), dest_.c_str(), kPayloadFileNames);
+        return ExtractFrom(exe_, dest_, kPayloadFileNames);
     }
 
     Names Listing() {
@@ -140,19 +156,26 @@ TEST_F(ExtractPayloadTest, FewEntriesZeroLengthAndNone) {
     EXPECT_EQ(Listing(), Names{});
 }
 
-TEST_F(ExtractPayloadTest, SecondCallReplacesEveryFile) {
+// Only new files: a name somebody took first (a file, a hard link to a file elsewhere) is never
+// opened and written through, and the call fails at it.
+TEST_F(ExtractPayloadTest, ANameAlreadyTakenIsNeverWrittenThrough) {
     const std::vector<Bytes> entries = {Pattern(10, 1), Pattern(20, 2), Pattern(30, 3)};
-    const Bytes container = MakeContainer(Pattern(40, 0), entries);
-    for (uint32_t i = 0; i < 4; ++i) Write(dest_ + "\\" + kPayloadFileNames[i], Pattern(5000, 9));
-    ASSERT_TRUE(Extract(container));
-    ASSERT_TRUE(Extract(container));
-    EXPECT_EQ(Out(0), Pattern(40, 0));
-    for (uint32_t i = 1; i < 4; ++i) EXPECT_EQ(Out(i), entries[i - 1]);
-    EXPECT_EQ(Listing(), FirstNames(4));
+    const std::string elsewhere = root_ + "\\elsewhere.bin";
+    Write(elsewhere, Pattern(5000, 9));
+    ASSERT_TRUE(CreateHardLinkA((dest_ + "\\" + kPayloadFileNames[1]).c_str(), elsewhere.c_str(), nullptr));
+    EXPECT_FALSE(Extract(MakeContainer(Pattern(40, 0), entries)));
+    EXPECT_EQ(Read(elsewhere), Pattern(5000, 9));
+    EXPECT_EQ(Out(1), Pattern(5000, 9));
+    EXPECT_EQ(Out(0), Pattern(40, 0));  // made before the taken name was reached
+
+    EXPECT_FALSE(Extract(MakeContainer(Pattern(40, 0), entries)));  // a second call finds entry 0 taken
+    EXPECT_EQ(Listing(), FirstNames(2));
 }
 
 TEST_F(ExtractPayloadTest, TotalSizeIsNeverRead) {
     for (uint32_t total : {0u, 7u, 0xFFFFFFFFu}) {
+        RemoveTree(dest_);
+        ASSERT_TRUE(CreateDirectoryA(dest_.c_str(), nullptr));
         ASSERT_TRUE(Extract(PatchSmall(kSmallImage + 4, total))) << total;
         EXPECT_EQ(Out(0), Pattern(kSmallImage, 0));
         EXPECT_EQ(Out(1), Pattern(5, 1));
@@ -187,33 +210,25 @@ TEST_F(ExtractPayloadTest, MoreEntriesThanNamesWritesNothing) {
     EXPECT_EQ(Listing(), Names{});
 
     Write(exe_, SmallContainer());
-    EXPECT_FALSE(ExtractPayload(exe_.c_str(), dest_.c_str(), kPayloadFileNames, 3));
+    EXPECT_FALSE(ExtractFrom(exe_, dest_, kPayloadFileNames, 3));
     EXPECT_EQ(Listing(), Names{});
-    EXPECT_TRUE(ExtractPayload(exe_.c_str(), dest_.c_str(), kPayloadFileNames, 4));
+    EXPECT_TRUE(ExtractFrom(exe_, dest_, kPayloadFileNames, 4));
 }
 
 TEST_F(ExtractPayloadTest, UnreachableFilesAreFailures) {
     const DWORD handles = HandleCount();
-    EXPECT_FALSE(ExtractPayload((root_ + "\\missing.exe").c_str(), dest_.c_str(), kPayloadFileNames));
+    EXPECT_FALSE(ExtractFrom(root_ + "\\missing.exe", dest_, kPayloadFileNames));
 
     Write(exe_, SmallContainer());
     const std::string gone = root_ + "\\NoSuchDir";
-    EXPECT_FALSE(ExtractPayload(exe_.c_str(), gone.c_str(), kPayloadFileNames));
+    EXPECT_FALSE(ExtractFrom(exe_, gone, kPayloadFileNames));
     EXPECT_EQ(GetFileAttributesA(gone.c_str()), INVALID_FILE_ATTRIBUTES);
 
     // A directory where entry 2's file belongs: the files before it stay, the call fails.
     ASSERT_TRUE(CreateDirectoryA((dest_ + "\\GZipW.exe").c_str(), nullptr));
-    EXPECT_FALSE(ExtractPayload(exe_.c_str(), dest_.c_str(), kPayloadFileNames));
+    EXPECT_FALSE(ExtractFrom(exe_, dest_, kPayloadFileNames));
     EXPECT_EQ(Listing(), FirstNames(3));
     EXPECT_EQ(Out(1), Pattern(5, 1));
-
-    // A path too long for the ANSI calls is refused before anything is created.
-    RemoveTree(dest_);
-    CreateDirectoryA(dest_.c_str(), nullptr);
-    const std::string longName(MAX_PATH, 'n');
-    const char* names[] = {"a", "b", longName.c_str(), "d"};
-    EXPECT_FALSE(ExtractPayload(exe_.c_str(), dest_.c_str(), names));
-    EXPECT_EQ(Listing(), Names{});
 
     EXPECT_EQ(HandleCount(), handles);
     EXPECT_TRUE(ExeIsFree());
@@ -224,13 +239,13 @@ TEST_F(ExtractPayloadTest, OtherReadersMayHoldTheExecutable) {
     HANDLE reader = CreateFileA(exe_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(reader, INVALID_HANDLE_VALUE);
-    EXPECT_TRUE(ExtractPayload(exe_.c_str(), dest_.c_str(), kPayloadFileNames));
+    EXPECT_TRUE(ExtractFrom(exe_, dest_, kPayloadFileNames));
     CloseHandle(reader);
     // A writer holding it open shares no reading rights the extractor asks for.
     HANDLE writer = CreateFileA(exe_.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(writer, INVALID_HANDLE_VALUE);
-    EXPECT_FALSE(ExtractPayload(exe_.c_str(), dest_.c_str(), kPayloadFileNames));
+    EXPECT_FALSE(ExtractFrom(exe_, dest_, kPayloadFileNames));
     CloseHandle(writer);
 }
 
