@@ -70,17 +70,22 @@ UNICODE_STRING Counted(std::wstring_view text) {
     return s;
 }
 
-// Walks a listing of `dir` (restarted), `mask` an exact name or empty for all; `visit` gets each
-// entry and returns false to stop. False when the listing fails.
+// Walks a listing of `dir`, `mask` an exact name or empty for all; `visit` gets each entry and
+// returns false to stop. False when the listing fails. A handle keeps the first mask it was asked
+// with, and under Wine what the directory held at its first listing: each walk lists through a
+// handle of its own, opened again from `dir`.
 template <class Visit>
 bool WalkListing(HANDLE dir, std::wstring_view mask, Visit visit) {
     const auto query = LookUpNtdll<NtQueryDirectoryFileFn>("NtQueryDirectoryFile");
-    if (!query) return false;
+    const UniqueHandle listing =
+        OpenRelative(dir, std::wstring_view(), Relative::OpenDirectory, FILE_LIST_DIRECTORY,
+                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+    if (!query || !listing.Valid()) return false;
     alignas(8) BYTE buffer[16384];
     UNICODE_STRING pattern = Counted(mask);
     for (BOOLEAN restart = TRUE;; restart = FALSE) {
         IO_STATUS_BLOCK io{};
-        const NTSTATUS status = query(dir, nullptr, nullptr, nullptr, &io, buffer, sizeof buffer,
+        const NTSTATUS status = query(listing.Get(), nullptr, nullptr, nullptr, &io, buffer, sizeof buffer,
                                       kFileIdBothDirectoryInformation, FALSE,
                                       mask.empty() ? nullptr : &pattern, restart);
         if (status == kStatusNoMoreFiles) return true;
@@ -159,19 +164,15 @@ bool ListNames(HANDLE dir, std::vector<std::wstring>& names) {
 }
 
 bool EntryIdentity(HANDLE dir, std::wstring_view name, FileIdentity& out) {
-    // A listing handle keeps the first name it was asked for; a fresh one is asked only this.
-    const UniqueHandle listing =
-        OpenRelative(dir, std::wstring_view(), Relative::OpenDirectory, FILE_LIST_DIRECTORY,
-                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
     bool found = false;
-    WalkListing(listing.Get(), name, [&](const IdBothDirInformation& entry) {
+    const bool listed = WalkListing(dir, name, [&](const IdBothDirInformation& entry) {
         found = true;
         out.Volume = 0;
         out.Index = static_cast<uint64_t>(entry.FileId.QuadPart);
         out.Attributes = entry.FileAttributes;
         return false;
     });
-    return listing.Valid() && found;
+    return listed && found;
 }
 
 bool MarkForDeletion(HANDLE object) {

@@ -108,7 +108,14 @@ bool WorkDirectory::Prepare(const std::wstring& path) {
         if (!RemoveLeftover(folder.Get(), name)) return false;
         dir = CreateHeld(folder.Get(), name, status);
     }
-    if (!dir.Valid()) return false;
+    // On Windows the directory is made and opened in one step. Wine makes it and then opens it
+    // by name, so another process can put its own there in between: what is held must be the
+    // folder's entry of that name, and empty.
+    std::vector<std::wstring> entries;
+    if (!dir.Valid() || !IsPlainDirectoryAt(folder.Get(), name, dir.Get()) || !ListNames(dir.Get(), entries) ||
+        !entries.empty()) {
+        return false;
+    }
     SetAttributes(dir.Get(), FILE_ATTRIBUTE_HIDDEN);
     path_ = path;
     dir_ = std::move(dir);

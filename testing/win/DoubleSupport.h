@@ -22,7 +22,8 @@ bool EnvText(const char* name, std::string& value);
 // Milliseconds since 1970 (UTC), the clock every double and the UI driver write.
 uint64_t EpochMs();
 
-// The process's current directory, without a trailing "\" unless it is a root.
+// The process's current directory, without a trailing "\" unless it is a root; in UTF-8, for
+// records only (an ANSI path would name a "best fit" look-alike of a folder).
 std::string CurrentDir();
 
 // The file name of the running program, without its directory.
