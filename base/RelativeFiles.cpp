@@ -5,6 +5,8 @@
 
 #include <winternl.h>
 
+#include <stddef.h>
+
 #include "base/SystemCalls.h"
 
 namespace vq {
@@ -44,6 +46,10 @@ struct IdBothDirInformation {
     LARGE_INTEGER FileId;
     WCHAR FileName[1];
 };
+
+// The layouts the kernel writes and reads, in both widths.
+static_assert(sizeof(BasicInformation) == 40);
+static_assert(offsetof(IdBothDirInformation, FileId) == 96 && offsetof(IdBothDirInformation, FileName) == 104);
 
 using NtCreateFileFn = NTSTATUS(NTAPI*)(PHANDLE, ACCESS_MASK, POBJECT_ATTRIBUTES, PIO_STATUS_BLOCK,
                                         PLARGE_INTEGER, ULONG, ULONG, ULONG, ULONG, PVOID, ULONG);
