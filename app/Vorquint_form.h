@@ -13,6 +13,7 @@
 #include "payload/PayloadEntries.h"
 #include "ui/Controls.h"
 #include "ui/SessionBlock.h"
+#include "upgrade/WorkDirectory.h"
 
 using vq::ui::TObject;
 
@@ -35,9 +36,12 @@ public:
     // State shared with the workers. FStage is one aligned 32-bit value, stored whole by one
     // worker at a time and read by the timer; the workers get its address as their parameter.
     std::atomic<int32_t> FStage;
-    std::string FExeName;                // the running executable's full path, taken once
+    std::wstring FExeName;               // the running executable's full path, taken once
     vq::UniqueHandle FExeFile;           // the running executable, held unwritable and unmovable
-    std::string FWorkDir;                // without a trailing "\"
+    std::wstring FWorkDir;               // without a trailing "\"
+    // The work directory itself, held from worker 1's creation to worker 3's removal; worker 1
+    // fills it before workers 2 and 3 (which wait for worker 1's end) use it.
+    vq::WorkDirectory FWorkDirHeld;
     uint8_t FIs64BitOS;                  // 1 on 64-bit Windows
 
     void FormCreate(TObject* Sender);

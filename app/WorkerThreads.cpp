@@ -5,10 +5,8 @@
 #include <atomic>
 
 #include "app/Vorquint_form.h"
-#include "app/WorkDir.h"
 #include "upgrade/UpgradeRules.h"
 #include "upgrade/UpgradeSteps.h"
-#include "upgrade/WorkDirCleanup.h"
 
 namespace {
 
@@ -23,7 +21,8 @@ DWORD WINAPI ExtractThreadProc(LPVOID param) {
     std::atomic<int32_t>& stage = StageOf(param);
     vq::KeepSystemAwake();
     stage.store(stExtracting);
-    if (vq::UnpackPayload(Form1->FExeFile.Get(), Form1->FWorkDir, PayloadFileNames, vq::kPayloadEntryCount)) {
+    if (vq::UnpackPayload(Form1->FExeFile.Get(), Form1->FWorkDir, Form1->FWorkDirHeld, PayloadFileNames,
+                          vq::kPayloadEntryCount)) {
         stage.store(stExtractDone);
         return 1;
     }
@@ -40,7 +39,7 @@ DWORD WINAPI FlashThreadProc(LPVOID param) {
     WaitForSingleObject(ExtractThreadHandle, INFINITE);
     vq::KeepSystemAwake();
     stage.store(stFlashing);
-    if (!vq::FlashImage(Form1->FWorkDir, Form1->FIs64BitOS == 1)) {
+    if (!vq::FlashImage(Form1->FWorkDirHeld, Form1->FIs64BitOS == 1)) {
         SuspendThread(CleanupThreadHandle);
         SuspendThread(ShutdownThreadHandle);
         stage.store(stUpgradeFailed);
@@ -56,8 +55,9 @@ DWORD WINAPI CleanupThreadProc(LPVOID param) {
     WaitForSingleObject(FlashThreadHandle, INFINITE);
     vq::KeepSystemAwake();
     stage.store(stCleaning);
-    // A work directory gone missing means something else is at work: no shutdown then.
-    if (!vq::CleanWorkDirectory(Form1->FWorkDir, vq::ExeDirOf(Form1->FExeName))) {
+    // A work directory whose name no longer leads to it means something else is at work: no
+    // shutdown then.
+    if (!Form1->FWorkDirHeld.Clean()) {
         SuspendThread(ShutdownThreadHandle);
         return 0;
     }

@@ -1,5 +1,6 @@
 // The flash step: run the flash tool with its output in a file, and judge it by how it ended and
 // by ERROR.LOG.
+#include "base/Product.h"
 #include "dos/DosSteps.h"
 #include "dos/rt/Files.h"
 #include "dos/rt/Process.h"
@@ -13,13 +14,12 @@ constexpr const char* kErrorLog = "ERROR.LOG";
 // whether the tool was loaded at all or stopped before its end.
 constexpr const char* kFlashProgram = vq::kPayloadEntries[vq::kEntryDosFlash].DosName;
 constexpr const char* kFlashArgs[] = {"-f", vq::kPayloadEntries[vq::kEntryFlashImage].DosArgName};
-constexpr const char* kFlashOutput = "output";
 
 // True when the tool was started; how it ended is then in end.
 bool RunFlashTool(rt::ChildEnd& end) {
     rt::DosFile output;
     rt::StdoutRedirect redirect;
-    return output.Create(kFlashOutput, 0) && redirect.To(output.Handle()) &&
+    return output.Create(vq::kToolOutputName, 0) && redirect.To(output.Handle()) &&
            rt::RunProgram(kFlashProgram, kFlashArgs, sizeof kFlashArgs / sizeof kFlashArgs[0], end);
 }
 

@@ -7,34 +7,19 @@
 #include <new>
 
 #include "payload/PayloadFormat.h"
+#include "base/RelativeFiles.h"
 #include "base/WinHandle.h"
 #include "payload/ReadSource.h"
 
 namespace vq {
 namespace {
 
-// destDir + "\" + name into out; false when it would not fit an ANSI path.
-bool JoinPath(const char* destDir, const char* name, char (&out)[MAX_PATH]) {
-    size_t n = 0;
-    for (const char* s = destDir; *s; ++s) {
-        if (n + 1 >= MAX_PATH) return false;
-        out[n++] = *s;
-    }
-    if (n + 1 >= MAX_PATH) return false;
-    out[n++] = '\\';
-    for (const char* s = name; *s; ++s) {
-        if (n + 1 >= MAX_PATH) return false;
-        out[n++] = *s;
-    }
-    out[n] = '\0';
-    return true;
-}
 
 // Creates the output file first, then reads the whole extent into one buffer of exactly its
 // length and writes it with one call.
-bool CopyEntry(FileSource& exe, const TPayloadEntry& extent, const char* path) {
-    UniqueHandle out(CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+bool CopyEntry(FileSource& exe, const TPayloadEntry& extent, HANDLE destDir, const char* name) {
+    UniqueHandle out = OpenRelative(destDir, AsciiToWide(name), Relative::CreateFile, GENERIC_WRITE,
+                                    FILE_SHARE_READ);
     if (!out.Valid()) return false;
     std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[extent.Length]);
     if (!buffer) return false;
@@ -48,7 +33,7 @@ bool CopyEntry(FileSource& exe, const TPayloadEntry& extent, const char* path) {
 
 }  // namespace
 
-bool ExtractPayload(HANDLE exeFile, const char* destDir, const char* const* names, uint32_t nameCount) {
+bool ExtractPayload(HANDLE exeFile, HANDLE destDir, const char* const* names, uint32_t nameCount) {
     if (exeFile == nullptr || exeFile == INVALID_HANDLE_VALUE) return false;
     LARGE_INTEGER size;
     if (!GetFileSizeEx(exeFile, &size)) return false;
@@ -70,14 +55,11 @@ bool ExtractPayload(HANDLE exeFile, const char* destDir, const char* const* name
         if (ReadContainerRecords(exe, info, table.get()) != ContainerError::None) return false;
     }
 
-    // Every output path fits before the first file is created.
-    char path[MAX_PATH];
     for (uint32_t pos = 0; pos < count; ++pos)
-        if (names[pos] == nullptr || !JoinPath(destDir, names[pos], path)) return false;
+        if (names[pos] == nullptr) return false;
 
     for (uint32_t pos = 0; pos < count; ++pos) {
-        JoinPath(destDir, names[pos], path);
-        if (!CopyEntry(exe, EntryExtent(info, table.get(), pos), path)) return false;
+        if (!CopyEntry(exe, EntryExtent(info, table.get(), pos), destDir, names[pos])) return false;
     }
     return true;
 }

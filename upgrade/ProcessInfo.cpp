@@ -11,31 +11,31 @@ constexpr DWORD kLongestPath = 32768;  // the kernel's own limit for a path
 
 }  // namespace
 
-std::string RunningExePath() {
-    // GetModuleFileNameA cuts a long path short without saying so, except by filling the buffer.
+std::wstring RunningExePath() {
+    // GetModuleFileNameW cuts a long path short without saying so, except by filling the buffer.
     for (DWORD size = MAX_PATH; size <= kLongestPath; size *= 2) {
-        std::string path(size, '\0');
-        const DWORD n = GetModuleFileNameA(nullptr, path.data(), size);
+        std::wstring path(size, L'\0');
+        const DWORD n = GetModuleFileNameW(nullptr, path.data(), size);
         if (n == 0) {
-            return std::string();
+            return std::wstring();
         }
         if (n < size) {
             path.resize(n);
             return path;
         }
     }
-    return std::string();
+    return std::wstring();
 }
 
-std::string SystemDir() {
-    const UINT needed = GetSystemDirectoryA(nullptr, 0);
+std::wstring SystemDir() {
+    const UINT needed = GetSystemDirectoryW(nullptr, 0);
     if (needed == 0) {
-        return std::string();
+        return std::wstring();
     }
-    std::string dir(needed, '\0');
-    const UINT n = GetSystemDirectoryA(dir.data(), needed);
+    std::wstring dir(needed, L'\0');
+    const UINT n = GetSystemDirectoryW(dir.data(), needed);
     if (n == 0 || n >= needed) {
-        return std::string();
+        return std::wstring();
     }
     dir.resize(n);
     return dir;

@@ -1,17 +1,20 @@
 // Runs one tool of the payload hidden, in the work directory, and waits for its exit code.
 #pragma once
 
+#include <windows.h>
+
 #include <stdint.h>
 
 #include <string>
 
 namespace vq {
 
-// Makes workDir the process's current directory (the workers after this one rely on that),
-// starts applicationName (a bare name, so the copy in the work directory) with commandLine,
-// waits without a time limit and returns its exit code; kToolNotRun when it could not be
-// started. The child's handles are closed before returning.
-uint32_t RunHiddenProcess(const std::string& workDir, const char* applicationName,
-                          const char* commandLine);
+// Starts workDir\applicationName (by its full path: never a tool of that name found elsewhere)
+// with commandLine and workDir as its current directory, waits without a time limit and returns
+// its exit code; kToolNotRun when it could not be started. What it prints on standard output
+// and error goes to `output` (appended; null: nowhere), the one handle the tool inherits. The
+// child's handles are closed before returning.
+uint32_t RunHiddenProcess(const std::wstring& workDir, const char* applicationName, const char* commandLine,
+                          HANDLE output);
 
 }  // namespace vq

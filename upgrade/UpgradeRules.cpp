@@ -26,27 +26,40 @@ std::string FlashCommandLine() {
     return std::string(kFlashWriteOption).append(kPayloadEntries[kEntryFlashImage].WinUseName);
 }
 
-std::string PathInDir(std::string_view dir, std::string_view name) {
-    std::string path(dir);
-    if (!path.empty() && path.back() != '\\') {
-        path += '\\';
+namespace {
+
+template <class Char>
+std::basic_string<Char> JoinInDir(std::basic_string_view<Char> dir, std::basic_string_view<Char> name) {
+    std::basic_string<Char> path(dir);
+    if (!path.empty() && path.back() != Char('\\')) {
+        path += Char('\\');
     }
     return path.append(name);
 }
 
-bool IsDotEntry(std::string_view name) {
-    return name == "." || name == "..";
+}  // namespace
+
+std::string PathInDir(std::string_view dir, std::string_view name) {
+    return JoinInDir(dir, name);
 }
 
-std::string ShutdownCommandLine(std::string_view systemDir) {
+std::wstring PathInDir(std::wstring_view dir, std::wstring_view name) {
+    return JoinInDir(dir, name);
+}
+
+std::wstring ShutdownProgram(std::wstring_view systemDir) {
     // A bare name would find a shutdown.exe lying beside the program first.
-    if (systemDir.empty()) {
-        return std::string();
+    return systemDir.empty() ? std::wstring() : PathInDir(systemDir, kShutdownProgram);
+}
+
+std::wstring ShutdownCommandLine(std::wstring_view systemDir) {
+    const std::wstring program = ShutdownProgram(systemDir);
+    if (program.empty()) {
+        return program;
     }
-    const std::string program = PathInDir(systemDir, kShutdownProgram);
-    const bool quote = program.find(' ') != std::string::npos;
-    std::string line = quote ? "\"" + program + "\"" : program;
-    return line.append(" ").append(kShutdownArguments);
+    const bool quote = program.find(L' ') != std::wstring::npos;
+    std::wstring line = quote ? L"\"" + program + L"\"" : program;
+    return line.append(L" ").append(kShutdownArguments);
 }
 
 }  // namespace vq

@@ -17,8 +17,8 @@ inline constexpr const char* kGzipCommandLine = " -df *.gz";
 inline constexpr std::string_view kFlashWriteOption = " -f ";  // followed by the image's name
 
 // The system's own shutdown program, never a copy that lies beside the executable.
-inline constexpr std::string_view kShutdownProgram = "shutdown.exe";
-inline constexpr std::string_view kShutdownArguments = "/s /f /t 0";
+inline constexpr std::wstring_view kShutdownProgram = L"shutdown.exe";
+inline constexpr std::wstring_view kShutdownArguments = L"/s /f /t 0";
 
 // Exit code kept when a tool could not be started or waited for: counts as failure.
 inline constexpr uint32_t kToolNotRun = 255;
@@ -27,9 +27,6 @@ inline constexpr uint32_t kToolNotRun = 255;
 inline constexpr uint32_t kCompleteDelayMs = 500;
 inline constexpr uint32_t kShuttingDownDelayMs = 5000;
 inline constexpr uint32_t kShutdownDelayMs = 5000;
-
-// Pattern that lists every entry of a directory, appended to its path.
-inline constexpr std::string_view kListAllPattern = "\\*.*";
 
 // True once a started chain has nothing left that an ending session could cut short: it failed
 // (stExtractFailed, stUpgradeFailed) or its clean-up is done (stCleanDone and after: what
@@ -43,15 +40,17 @@ const char* FlashToolFor(bool is64BitOS);
 // The flash tool's command line: write the decompressed image (" -f Bios.bin").
 std::string FlashCommandLine();
 
-// dir + "\" + name, without doubling the "\" of a root such as "D:\".
+// dir + "\" + name, without doubling the "\" of a root such as "D:\"; the one way the Windows
+// face joins a path, in ANSI and in UTF-16.
 std::string PathInDir(std::string_view dir, std::string_view name);
+std::wstring PathInDir(std::wstring_view dir, std::wstring_view name);
 
-// The listing's own entries "." and "..", compared exactly.
-bool IsDotEntry(std::string_view name);
+// The system directory's shutdown program; empty, so that nothing runs, when the system
+// directory is unknown ("").
+std::wstring ShutdownProgram(std::wstring_view systemDir);
 
-// The command for WinExec: the system directory's shutdown program and its arguments, the path
-// quoted when it holds a space so that no shorter path can be taken for the program. Empty, so
-// that nothing runs, when the system directory is unknown ("").
-std::string ShutdownCommandLine(std::string_view systemDir);
+// Its command line: the program, quoted when its path holds a space so that no shorter path can
+// be taken for the program, and its arguments. Empty when the system directory is unknown.
+std::wstring ShutdownCommandLine(std::wstring_view systemDir);
 
 }  // namespace vq

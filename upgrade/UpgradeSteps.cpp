@@ -3,32 +3,45 @@
 
 #include <windows.h>
 
+#include "base/WinHandle.h"
 #include "payload/ExtractPayload.h"
 #include "payload/SignatureCheck.h"
 #include "upgrade/ProcessInfo.h"
 #include "upgrade/RunHiddenProcess.h"
 #include "upgrade/UpgradeRules.h"
-#include "upgrade/WorkDirPrepare.h"
 
 namespace vq {
 
-bool UnpackPayload(HANDLE exeFile, const std::string& workDir, const char* const* names,
-                   uint32_t nameCount) {
-    return SignedBytesMatch(exeFile) && PrepareWorkDirectory(workDir) &&
-           ExtractPayload(exeFile, workDir.c_str(), names, nameCount) &&
-           RunHiddenProcess(workDir, kGzipTool, kGzipCommandLine) == 0;
+bool UnpackPayload(HANDLE exeFile, const std::wstring& workDir, WorkDirectory& work,
+                   const char* const* names, uint32_t nameCount) {
+    return SignedBytesMatch(exeFile) && work.Prepare(workDir) &&
+           ExtractPayload(exeFile, work.Get(), names, nameCount) &&
+           RunHiddenProcess(work.Path(), kGzipTool, kGzipCommandLine, work.ToolOutput()) == 0;
 }
 
-bool FlashImage(const std::string& workDir, bool is64BitOS) {
-    return RunHiddenProcess(workDir, FlashToolFor(is64BitOS), FlashCommandLine().c_str()) == 0;
+bool FlashImage(WorkDirectory& work, bool is64BitOS) {
+    return RunHiddenProcess(work.Path(), FlashToolFor(is64BitOS), FlashCommandLine().c_str(), work.ToolOutput()) ==
+           0;
 }
 
 void ShutDownSystem() {
-    // By full path; with no system directory known, nothing: a bare name would find a
-    // shutdown.exe lying beside the executable first.
-    const std::string line = ShutdownCommandLine(SystemDir());
-    if (!line.empty()) {
-        WinExec(line.c_str(), SW_HIDE);
+    const std::wstring systemDir = SystemDir();
+    const std::wstring program = ShutdownProgram(systemDir);
+    std::wstring line = ShutdownCommandLine(systemDir);
+    if (program.empty()) {
+        return;
+    }
+    STARTUPINFOW startup;
+    ZeroMemory(&startup, sizeof startup);
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_HIDE;
+    PROCESS_INFORMATION info;
+    // Started in the system directory, so it keeps no user's folder in use.
+    if (CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, systemDir.c_str(),
+                       &startup, &info)) {
+        CloseHandle(info.hThread);
+        CloseHandle(info.hProcess);
     }
 }
 

@@ -7,20 +7,24 @@
 
 #include <string>
 
+#include "upgrade/WorkDirectory.h"
+
 namespace vq {
 
 // Refuses a signed exeFile whose bytes are not the ones signed, before anything else; then
-// makes the work directory fresh (PrepareWorkDirectory), splits the container read through
-// exeFile into it under names (index = entry number) and decompresses the ".gz" entries with
-// the payload's gzip tool. True when every entry was written and gzip exited with 0.
-bool UnpackPayload(HANDLE exeFile, const std::string& workDir, const char* const* names,
-                   uint32_t nameCount);
+// makes workDir fresh and holds it in `work` (WorkDirectory::Prepare), splits the container read
+// through exeFile into it under names (index = entry number), each file new, and decompresses the
+// ".gz" entries with the payload's gzip tool, its printing going to the work directory's
+// "output". True when every entry was written and gzip exited with 0.
+bool UnpackPayload(HANDLE exeFile, const std::wstring& workDir, WorkDirectory& work,
+                   const char* const* names, uint32_t nameCount);
 
-// Runs the flash tool build for the system against the image in workDir; true on exit code 0.
-bool FlashImage(const std::string& workDir, bool is64BitOS);
+// Runs the flash tool build for the system against the image in the held work directory, its
+// printing appended to "output"; true on exit code 0.
+bool FlashImage(WorkDirectory& work, bool is64BitOS);
 
-// Starts the system's own shutdown program (never one found beside the executable; nothing when
-// the system directory is unknown).
+// Starts the system's own shutdown program by its full path, hidden (never one found beside the
+// executable; nothing when the system directory is unknown).
 void ShutDownSystem();
 
 // Keeps the system from going to sleep while the calling thread runs (until it ends).

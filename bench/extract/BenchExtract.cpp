@@ -71,11 +71,31 @@ double Median(std::vector<double> v) {
     return v[v.size() / 2];
 }
 
+// The extraction as the upgrade calls it: the executable and the (emptied) directory opened first.
+bool Extract(const char* exe, const char* dir) {
+    char pattern[MAX_PATH];
+    snprintf(pattern, sizeof pattern, "%s\\*", dir);
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(pattern, &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            char path[MAX_PATH];
+            snprintf(path, sizeof path, "%s\\%s", dir, found.cFileName);
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) DeleteFileA(path);
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    const vq::UniqueHandle file = OpenForReading(exe);
+    const vq::UniqueHandle folder(CreateFileA(dir, FILE_LIST_DIRECTORY | FILE_ADD_FILE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return file.Valid() && folder.Valid() && vq::ExtractPayload(file.Get(), folder.Get(), vq::kPayloadFileNames);
+}
+
 // Run in a fresh process so that nothing but the extraction raises the peaks.
 int MeasureMemory(const char* exe, const char* dir) {
     PROCESS_MEMORY_COUNTERS before{}, after{};
     GetProcessMemoryInfo(GetCurrentProcess(), &before, sizeof before);
-    if (!vq::ExtractPayload(OpenForReading(exe).Get(), dir, vq::kPayloadFileNames)) {
+    if (!Extract(exe, dir)) {
         fprintf(stderr, "bench: extraction failed\n");
         return 1;
     }
@@ -120,7 +140,7 @@ int main(int argc, char** argv) {
         for (int side = 0; side < 2; ++side) {
             const bool doExtract = (side == 0) == (rep % 2 == 0);
             const double t0 = Seconds();
-            const bool ok = doExtract ? vq::ExtractPayload(OpenForReading(exe.c_str()).Get(), out.c_str(), vq::kPayloadFileNames)
+            const bool ok = doExtract ? Extract(exe.c_str(), out.c_str())
                                       : CopyFileA(exe.c_str(), copy.c_str(), FALSE) != 0;
             const double t = Seconds() - t0;
             if (!ok) {

@@ -46,9 +46,12 @@ uint64_t EpochMs() {
 }
 
 std::string CurrentDir() {
-    char buffer[MAX_PATH];
-    const DWORD n = GetCurrentDirectoryA(sizeof buffer, buffer);
-    return n == 0 || n >= sizeof buffer ? std::string() : std::string(buffer, n);
+    wchar_t buffer[MAX_PATH];
+    const DWORD n = GetCurrentDirectoryW(MAX_PATH, buffer);
+    if (n == 0 || n >= MAX_PATH) return std::string();
+    char utf8[4 * MAX_PATH];
+    const int length = WideCharToMultiByte(CP_UTF8, 0, buffer, int(n), utf8, sizeof utf8, nullptr, nullptr);
+    return std::string(utf8, length > 0 ? size_t(length) : 0);
 }
 
 std::string OwnName() {
@@ -90,6 +93,15 @@ bool WriteWholeFile(const std::string& path, const uint8_t* data, size_t size) {
         DeleteFileA(path.c_str());
     }
     return ok;
+}
+
+void Print(DWORD stdHandle, const std::string& line) {
+    const HANDLE out = GetStdHandle(stdHandle);
+    const std::string text = line + "\r\n";
+    DWORD put = 0;
+    if (out != nullptr && out != INVALID_HANDLE_VALUE) {
+        WriteFile(out, text.data(), DWORD(text.size()), &put, nullptr);
+    }
 }
 
 bool AppendLine(const std::string& path, const std::string& line) {

@@ -22,7 +22,8 @@ bool EnvText(const char* name, std::string& value);
 // Milliseconds since 1970 (UTC), the clock every double and the UI driver write.
 uint64_t EpochMs();
 
-// The process's current directory, without a trailing "\" unless it is a root.
+// The process's current directory, without a trailing "\" unless it is a root; in UTF-8, for
+// records only (an ANSI path would name a "best fit" look-alike of a folder).
 std::string CurrentDir();
 
 // The file name of the running program, without its directory.
@@ -35,6 +36,10 @@ bool WriteWholeFile(const std::string& path, const uint8_t* data, size_t size);
 
 // Appends one line (a CR LF is added) to a record file shared by several processes.
 bool AppendLine(const std::string& path, const std::string& line);
+
+// Prints one line (CR LF added) on standard output (STD_OUTPUT_HANDLE) or error, as a real tool
+// reports what it does; nothing when there is no such handle.
+void Print(DWORD stdHandle, const std::string& line);
 
 // The command line without the program's own name (what follows argv[0] and its spaces).
 std::string ArgumentsOf(const char* commandLine);

@@ -28,6 +28,8 @@ using namespace vq::testing;
 // CreateProcessA with an application name hands the child the command line alone.
 constexpr const char* kExpectedCommandLine = " -f Bios.bin";
 constexpr const char* kImageName = "Bios.bin";
+// Files are found relative to the current directory, as a tool given " -f Bios.bin" does.
+constexpr const char* kHere = ".\\";
 constexpr const char* kPartListName = "fparts.txt";
 constexpr const char* kRecordName = "flash.log";
 constexpr const char* kFlashName = "flash.bin";
@@ -63,7 +65,7 @@ std::string WindowRequest() {
 std::string EntriesOf(const std::string& dir) {
     std::vector<std::string> names;
     WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((dir + "\\*").c_str(), &found);
+    HANDLE search = FindFirstFileA((dir + "*").c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {
         do {
             const std::string name = found.cFileName;
@@ -80,11 +82,11 @@ std::string EntriesOf(const std::string& dir) {
 
 // The tool needs its part list and the driver libraries of its own width beside it.
 bool SupportFilesPresent(const std::string& dir) {
-    if (GetFileAttributesA((dir + "\\" + kPartListName).c_str()) == INVALID_FILE_ATTRIBUTES) {
+    if (GetFileAttributesA((dir + kPartListName).c_str()) == INVALID_FILE_ATTRIBUTES) {
         return false;
     }
     for (const char* name : kDriverLibraries) {
-        HMODULE lib = LoadLibraryExA((dir + "\\" + name).c_str(), nullptr, 0);
+        HMODULE lib = LoadLibraryExA((dir + name).c_str(), nullptr, 0);
         if (lib == nullptr) {
             return false;
         }
@@ -112,8 +114,9 @@ int main() {
     const std::string cwd = CurrentDir();
     AppendLine(record, "start\t" + std::to_string(EpochMs()) + "\t" + self + "\t" +
                            GetCommandLineA() + "\t" + cwd + "\t" + WindowRequest() + "\t" +
-                           EntriesOf(cwd));
+                           EntriesOf(kHere));
     auto fail = [&](int code) {
+        Print(STD_ERROR_HANDLE, self + ": failed with " + std::to_string(code));
         AppendLine(record, "fail\t" + std::to_string(EpochMs()) + "\t" + self + "\t" +
                                std::to_string(code));
         return code;
@@ -123,11 +126,11 @@ int main() {
         return fail(kExitBadCommandLine);
     }
     std::vector<uint8_t> image;
-    if (!ReadWholeFile(cwd + "\\" + kImageName, image) ||
+    if (!ReadWholeFile(kHere + std::string(kImageName), image) ||
         !LooksLikeFlashImage(image.data(), image.size())) {
         return fail(kExitBadImage);
     }
-    if (!SupportFilesPresent(cwd)) {
+    if (!SupportFilesPresent(kHere)) {
         return fail(kExitMissingSupportFile);
     }
     unsigned long value = 0;
@@ -145,6 +148,7 @@ int main() {
         !MoveFileExA(partial.c_str(), flash.c_str(), MOVEFILE_REPLACE_EXISTING)) {
         return fail(kExitCannotWriteFlash);
     }
+    Print(STD_OUTPUT_HANDLE, self + ": " + kImageName + " written");
     AppendLine(record, "done\t" + std::to_string(EpochMs()) + "\t" + self);
     return kExitOk;
 }

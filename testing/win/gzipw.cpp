@@ -14,6 +14,7 @@
 namespace {
 
 using vq::testing::EnvNumber;
+using vq::testing::Print;
 
 constexpr const char* kExpectedArguments = " -df *.gz";  // what the upgrade passes, nothing else
 constexpr const char* kPattern = "*.gz";
@@ -86,6 +87,7 @@ int main() {
     FreeConsole();  // a console host would keep the work directory busy after we end
     unsigned long forced = 0;
     if (EnvNumber(kEnvExit, forced)) {
+        Print(STD_ERROR_HANDLE, "gzipw: told to fail with " + std::to_string(forced));
         return int(forced);
     }
     if (lstrcmpA(GetCommandLineA(), kExpectedArguments) != 0) {
@@ -111,6 +113,11 @@ int main() {
     int exitCode = kExitOk;
     for (const std::string& name : names) {
         const int rc = DecompressOne(name);
+        if (rc == kExitOk) {
+            Print(STD_OUTPUT_HANDLE, "gzipw: " + name + ": OK");
+        } else {
+            Print(STD_ERROR_HANDLE, "gzipw: " + name + ": failed with " + std::to_string(rc));
+        }
         if (rc != kExitOk && exitCode == kExitOk) {
             exitCode = rc;
         }

@@ -136,10 +136,11 @@ is_hidden() { "$VQ_WINE" "$bin/vqdriver.exe" attrib "$1" | grep -q ' hidden'; }
 dir_empty() { [ -d "$1" ] && [ -z "$(ls -A "$1")" ]; }
 image_flashed() { cmp -s "$flash/flash.bin" "$bin/../payload-inputs/Bios.bin"; }
 
-# What the work directory holds once gzip has run: one name per line, sorted as by "sort -f".
+# What the work directory holds once gzip has run, gzip's printing in "output" among it: one name
+# per line, sorted as by "sort -f".
 unpacked_payload() {
   printf '%s\n' Vorquint.exe GZip.exe GZipW.exe fparts.txt fpt.exe fptw.exe fptw64.exe idrvdll.dll \
-    idrvdll32e.dll pmxdll.dll pmxdll32e.dll Bios.bin | sort -f
+    idrvdll32e.dll pmxdll.dll pmxdll32e.dll Bios.bin output | sort -f
 }
 
 # digest DIR: every file's path, link target and content below DIR, one line each.

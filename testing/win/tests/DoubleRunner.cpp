@@ -109,6 +109,15 @@ bool MakeDirectoryLink(const std::string& link, const std::string& target) {
     return RunUnixOn("/bin/ln -s", {target, link}) && WaitUntil(link, true);
 }
 
+bool UnixMove(const std::string& from, const std::string& to) {
+    if (!RunUnixOn("/bin/mv", {from, to})) return false;
+    for (int i = 0; i < 500; ++i) {
+        if (!FileExists(from) && FileExists(to)) return true;
+        Sleep(10);
+    }
+    return false;
+}
+
 std::string BinDir() {
     char self[MAX_PATH];
     const DWORD n = GetModuleFileNameA(nullptr, self, sizeof self);

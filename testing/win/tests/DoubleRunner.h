@@ -31,6 +31,10 @@ void DeleteTree(const std::string& path);
 // reparse point, attributes 0x410); false where that cannot be done.
 bool MakeDirectoryLink(const std::string& link, const std::string& target);
 
+// Renames `from` to `to` from the Unix side, as Windows' sharing rules would not allow (a held
+// directory), and waits until it is done; false where that cannot be done.
+bool UnixMove(const std::string& from, const std::string& to);
+
 // The folder the running test program lies in: the doubles are built beside it.
 std::string BinDir();
 

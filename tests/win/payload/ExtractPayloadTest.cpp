@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "base/WinHandle.h"
 #include "payload/ExtractPayload.h"
 #include "payload/PayloadEntries.h"
 #include "payload/RunningImage.h"
-#include "base/WinHandle.h"
 #include "tests/host/payload/ContainerSamples.h"
 
 namespace vq::test {
@@ -27,14 +27,6 @@ void Write(const std::string& path, const Bytes& b) {
 Bytes Read(const std::string& path) {
     std::ifstream f(path, std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(f), {});
-}
-
-// Opened as the program opens its own file at start-up: for reading, shared only for reading.
-template <class... Names>
-bool ExtractFrom(const std::string& path, const std::string& dest, Names&&... names) {
-    UniqueHandle exe(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-    return ExtractPayload(exe.Get(), dest.c_str(), names...);
 }
 
 DWORD HandleCount() {
@@ -59,6 +51,22 @@ void RemoveTree(const std::string& dir) {
         FindClose(h);
     }
     RemoveDirectoryA(dir.c_str());
+}
+
+// The caller's side, as the upgrade does it: the executable (for reading, shared only for
+// reading, as the program holds its own file) and the directory opened first.
+bool ExtractFrom(const std::string& exe, const std::string& dir, const char* const* names, uint32_t count) {
+    const UniqueHandle file(CreateFileA(exe.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    const UniqueHandle folder(CreateFileA(dir.c_str(), FILE_LIST_DIRECTORY | FILE_ADD_FILE | FILE_TRAVERSE,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                          FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return file.Valid() && folder.Valid() && ExtractPayload(file.Get(), folder.Get(), names, count);
+}
+
+template <size_t N>
+bool ExtractFrom(const std::string& exe, const std::string& dir, const char* const (&names)[N]) {
+    return ExtractFrom(exe, dir, names, N);
 }
 
 class ExtractPayloadTest : public ::testing::Test {
@@ -150,19 +158,26 @@ TEST_F(ExtractPayloadTest, FewEntriesZeroLengthAndNone) {
     EXPECT_EQ(Listing(), Names{});
 }
 
-TEST_F(ExtractPayloadTest, SecondCallReplacesEveryFile) {
+// Only new files: a name somebody took first (a file, a hard link to a file elsewhere) is never
+// opened and written through, and the call fails at it.
+TEST_F(ExtractPayloadTest, ANameAlreadyTakenIsNeverWrittenThrough) {
     const std::vector<Bytes> entries = {Pattern(10, 1), Pattern(20, 2), Pattern(30, 3)};
-    const Bytes container = MakeContainer(Pattern(40, 0), entries);
-    for (uint32_t i = 0; i < 4; ++i) Write(dest_ + "\\" + kPayloadFileNames[i], Pattern(5000, 9));
-    ASSERT_TRUE(Extract(container));
-    ASSERT_TRUE(Extract(container));
-    EXPECT_EQ(Out(0), Pattern(40, 0));
-    for (uint32_t i = 1; i < 4; ++i) EXPECT_EQ(Out(i), entries[i - 1]);
-    EXPECT_EQ(Listing(), FirstNames(4));
+    const std::string elsewhere = root_ + "\\elsewhere.bin";
+    Write(elsewhere, Pattern(5000, 9));
+    ASSERT_TRUE(CreateHardLinkA((dest_ + "\\" + kPayloadFileNames[1]).c_str(), elsewhere.c_str(), nullptr));
+    EXPECT_FALSE(Extract(MakeContainer(Pattern(40, 0), entries)));
+    EXPECT_EQ(Read(elsewhere), Pattern(5000, 9));
+    EXPECT_EQ(Out(1), Pattern(5000, 9));
+    EXPECT_EQ(Out(0), Pattern(40, 0));  // made before the taken name was reached
+
+    EXPECT_FALSE(Extract(MakeContainer(Pattern(40, 0), entries)));  // a second call finds entry 0 taken
+    EXPECT_EQ(Listing(), FirstNames(2));
 }
 
 TEST_F(ExtractPayloadTest, TotalSizeIsNeverRead) {
     for (uint32_t total : {0u, 7u, 0xFFFFFFFFu}) {
+        RemoveTree(dest_);
+        ASSERT_TRUE(CreateDirectoryA(dest_.c_str(), nullptr));
         ASSERT_TRUE(Extract(PatchSmall(kSmallImage + 4, total))) << total;
         EXPECT_EQ(Out(0), Pattern(kSmallImage, 0));
         EXPECT_EQ(Out(1), Pattern(5, 1));
@@ -227,14 +242,6 @@ TEST_F(ExtractPayloadTest, UnreachableFilesAreFailures) {
     EXPECT_FALSE(ExtractFrom(exe_, dest_, kPayloadFileNames));
     EXPECT_EQ(Listing(), FirstNames(3));
     EXPECT_EQ(Out(1), Pattern(5, 1));
-
-    // A path too long for the ANSI calls is refused before anything is created.
-    RemoveTree(dest_);
-    CreateDirectoryA(dest_.c_str(), nullptr);
-    const std::string longName(MAX_PATH, 'n');
-    const char* names[] = {"a", "b", longName.c_str(), "d"};
-    EXPECT_FALSE(ExtractFrom(exe_, dest_, names));
-    EXPECT_EQ(Listing(), Names{});
 
     EXPECT_EQ(HandleCount(), handles);
     EXPECT_TRUE(ExeIsFree());
