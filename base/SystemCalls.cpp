@@ -8,6 +8,14 @@ namespace {
 constexpr DWORD kLoadLibrarySearchSystem32 = 0x00000800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
 constexpr const char* kCommonControlsLibrary = "comctl32.dll";
 constexpr const char* kThemeLibrary = "uxtheme.dll";
+constexpr const char* kProcessStatusLibrary = "psapi.dll";
+constexpr const char* kTrustLibrary = "wintrust.dll";
+
+// An export of `module` as the function type it has; null when the module or the export is missing.
+template <class Fn>
+Fn LookUp(HMODULE module, const char* name) {
+    return module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
+}
 
 // kernel32 is mapped into every process before its first instruction: no load, no search.
 template <class Fn>
@@ -41,6 +49,16 @@ IsWow64ProcessFn LookUpIsWow64Process() {
 InitCommonControlsExFn LookUpInitCommonControlsEx() {
     return LookUp<InitCommonControlsExFn>(LoadSystemLibrary(kCommonControlsLibrary),
                                           "InitCommonControlsEx");
+}
+
+// Neither library is freed: a later call's load finds it mapped and only counts up.
+GetMappedFileNameWFn LookUpGetMappedFileName() {
+    if (const auto fn = LookUpKernel32<GetMappedFileNameWFn>("K32GetMappedFileNameW")) return fn;
+    return LookUp<GetMappedFileNameWFn>(LoadSystemLibrary(kProcessStatusLibrary), "GetMappedFileNameW");
+}
+
+WinVerifyTrustFn LookUpWinVerifyTrust() {
+    return LookUp<WinVerifyTrustFn>(LoadSystemLibrary(kTrustLibrary), "WinVerifyTrust");
 }
 
 // Painting happens on the window's thread only, so a plain flag guards the one lookup: a guarded

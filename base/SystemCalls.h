@@ -22,12 +22,6 @@ IsWow64ProcessFn LookUpIsWow64Process();
 // system too old to restrict a single load).
 HMODULE LoadSystemLibrary(const char* name);
 
-// An export of `module` as the function type it has; null when the module or the export is missing.
-template <class Fn>
-Fn LookUp(HMODULE module, const char* name) {
-    return module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
-}
-
 // ShutdownBlockReasonCreate and ShutdownBlockReasonDestroy from user32, or null before Vista.
 using ShutdownBlockReasonCreateFn = BOOL(WINAPI*)(HWND, LPCWSTR);
 using ShutdownBlockReasonDestroyFn = BOOL(WINAPI*)(HWND);
@@ -38,6 +32,16 @@ ShutdownBlockReasonDestroyFn LookUpShutdownBlockReasonDestroy();
 // first call; null when they cannot be loaded. Loading them registers their window classes.
 using InitCommonControlsExFn = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
 InitCommonControlsExFn LookUpInitCommonControlsEx();
+
+// GetMappedFileNameW: kernel32's K32GetMappedFileNameW from Windows 7 on, psapi's before (from
+// the system directory); null when neither is there.
+using GetMappedFileNameWFn = DWORD(WINAPI*)(HANDLE, LPVOID, LPWSTR, DWORD);
+GetMappedFileNameWFn LookUpGetMappedFileName();
+
+// WinVerifyTrust from wintrust, loaded from the system directory; null when it
+// cannot be loaded. wintrust is no KnownDLL, so it is never imported.
+using WinVerifyTrustFn = LONG(WINAPI*)(HWND, GUID*, LPVOID);
+WinVerifyTrustFn LookUpWinVerifyTrust();
 
 // The visual-styles calls, loaded on the first call; without them (no uxtheme, or a system
 // before XP) every member is null and buttons draw the classic way. First called on the thread

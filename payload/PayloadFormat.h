@@ -38,6 +38,8 @@
 
 #include <stdint.h>
 
+#include "payload/PeFormat.h"
+
 namespace vq {
 
 inline constexpr uint32_t kPayloadMagic = 0x5F565150;  // "PQV_" read as little-endian
@@ -46,19 +48,7 @@ inline constexpr uint32_t kHeaderSize = 12;
 inline constexpr uint32_t kRecordSize = 8;
 inline constexpr uint32_t kMaxFileSize = 0x7FFFFFFFu;  // largest size a signed 32-bit seek reaches
 
-// Where a PE file names its certificate table (the security directory, data directory 4, whose
-// address is a file offset, not an RVA).
-inline constexpr uint32_t kLfanewOffset = 0x3C;
-inline constexpr uint32_t kPeSignature = 0x00004550;           // "PE\0\0"
-inline constexpr uint32_t kOptionalHeaderOffset = 24;          // after the signature and COFF header
-inline constexpr uint32_t kSizeOfOptionalHeaderOffset = 20;    // in the COFF header, from the signature
-inline constexpr uint32_t kPe32Magic = 0x10B;
-inline constexpr uint32_t kPe32PlusMagic = 0x20B;
-inline constexpr uint32_t kPe32DataDirectories = 96;           // from the optional header's start
-inline constexpr uint32_t kPe32PlusDataDirectories = 112;
-inline constexpr uint32_t kSecurityDirectory = 4;
-inline constexpr uint32_t kDataDirectorySize = 8;
-inline constexpr uint32_t kCertTableAlign = 8;                 // and so at most 7 bytes of padding
+inline constexpr uint32_t kCertTableAlign = 8;  // and so at most 7 bytes of padding
 
 struct TPayloadHeader {
     uint32_t Magic;
@@ -135,7 +125,7 @@ template <class Source>
 TCertTable ReadCertTableEntry(Source& src, uint32_t fileSize) {
     const TCertTable none{0, 0};
     uint8_t b[kOptionalHeaderOffset + 2];
-    if (fileSize < kLfanewOffset + 4 || !src.Read(0, b, 2) || b[0] != 'M' || b[1] != 'Z' ||
+    if (fileSize < kLfanewOffset + 4 || !src.Read(0, b, 2) || ReadLE16(b) != kMzMagic ||
         !src.Read(kLfanewOffset, b, 4))
         return none;
     const uint32_t pe = ReadLE32(b);
@@ -149,9 +139,10 @@ TCertTable ReadCertTableEntry(Source& src, uint32_t fileSize) {
     const uint32_t entry = dirs + kSecurityDirectory * kDataDirectorySize;
     if (dirs == 0 || ReadLE16(b + kSizeOfOptionalHeaderOffset) < entry + kDataDirectorySize) return none;
     // NumberOfRvaAndSizes stands just before the directories; both lie within 64 KiB of pe.
-    const uint32_t at = pe + kOptionalHeaderOffset + dirs - 4;
-    if (fileSize - pe < kOptionalHeaderOffset + entry + kDataDirectorySize || !src.Read(at, b, 4) ||
-        ReadLE32(b) <= kSecurityDirectory || !src.Read(at + 4 + entry - dirs, b, kDataDirectorySize))
+    const uint32_t at = pe + kOptionalHeaderOffset + dirs - kNumberOfRvaAndSizesSize;
+    if (fileSize - pe < kOptionalHeaderOffset + entry + kDataDirectorySize ||
+        !src.Read(at, b, kNumberOfRvaAndSizesSize) || ReadLE32(b) <= kSecurityDirectory ||
+        !src.Read(pe + kOptionalHeaderOffset + entry, b, kDataDirectorySize))
         return none;
     return TCertTable{ReadLE32(b), ReadLE32(b + 4)};
 }

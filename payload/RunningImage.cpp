@@ -10,14 +10,6 @@
 namespace vq {
 namespace {
 
-using GetMappedFileNameWFn = DWORD(WINAPI*)(HANDLE, LPVOID, LPWSTR, DWORD);
-
-// kernel32 has it from Windows 7 on (K32...), psapi before; neither is imported statically.
-GetMappedFileNameWFn LookUpGetMappedFileName() {
-    if (auto fn = LookUp<GetMappedFileNameWFn>(GetModuleHandleA("kernel32"), "K32GetMappedFileNameW")) return fn;
-    return LookUp<GetMappedFileNameWFn>(LoadSystemLibrary("psapi.dll"), "GetMappedFileNameW");
-}
-
 // The NT name of the file mapped at the program's base; empty when unknown. Windows gives the
 // file's current name, so it follows a rename of the running image.
 std::wstring MappedImageName(GetMappedFileNameWFn fn) {

@@ -14,8 +14,6 @@
 namespace vq {
 namespace {
 
-using WinVerifyTrustFn = LONG(WINAPI*)(HWND, GUID*, LPVOID);
-
 // Verdicts about the signer's chain, given only once the digest has matched: the bytes are
 // the ones signed, and trusting the publisher is Windows' question at the elevation prompt.
 // Every other verdict (a differing digest, a malformed or missing signature in a file that
@@ -69,7 +67,7 @@ std::wstring ModulePath() {
 
 bool SignedBytesMatch(HANDLE exe) {
     if (!HasCertTable(exe)) return true;
-    const auto verify = LookUp<WinVerifyTrustFn>(LoadSystemLibrary("wintrust.dll"), "WinVerifyTrust");
+    const WinVerifyTrustFn verify = LookUpWinVerifyTrust();
     if (!verify) return false;
     const std::wstring path = ModulePath();
     WINTRUST_FILE_INFO file = {};

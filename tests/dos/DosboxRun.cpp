@@ -61,6 +61,8 @@ DosRunResult RunInDosbox(const fs::path& drive, const std::vector<std::string>& 
     const Bytes code = ReadBytes(drive / "_VQEXIT.TXT");
     r.exitCode = code.empty() ? -1 : atoi(std::string(code.begin(), code.end()).c_str());
     r.ran = r.screen.Load(drive / "_VQSCR.BIN");
+    // The screen's text is in the log: the folder keeps only what the commands left.
+    for (const char* capture : {"_VQEXIT.TXT", "_VQSCR.BIN", "_VQSCR.TXT"}) fs::remove(drive / capture);
     return r;
 }
 

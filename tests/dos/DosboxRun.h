@@ -38,7 +38,7 @@ struct DosRunResult {
 };
 
 // Runs the commands with `drive` mounted as C: (and `driveD`, if given, as D:); the last command
-// is the program under test.
+// is the program under test. The runner's own captures are read and removed.
 DosRunResult RunInDosbox(const std::filesystem::path& drive, const std::vector<std::string>& commands,
                          const std::filesystem::path& driveD = {});
 

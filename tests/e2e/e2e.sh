@@ -29,12 +29,6 @@ setup() {
 # Reads the 4-byte little-endian container offset from the end of a file.
 container_offset() { od -An -tu4 -j $(( $(stat -c %s "$1") - 4 )) -N4 "$1" | tr -d ' '; }
 
-flip_byte() {
-  local file=$1 at=$2 old
-  old=$(od -An -tu1 -j "$at" -N1 "$file" | tr -d ' ')
-  printf "\\x$(printf %02x $(( old ^ 0xFF )))" | dd of="$file" bs=1 seek="$at" conv=notrunc status=none
-}
-
 declined() {
   scenario declined
   drive --answer no --second-click 500 --until-stage "$S_STOPPED" --linger 1500 --timeout 30
@@ -214,7 +208,7 @@ gzip_damaged() {
   flip_byte "$exe" $(( $(stat -c %s "$exe") - 4 - 8 ))
   drive --answer yes --until-stage "$S_EXTRACT_FAILED" --linger 1500 --timeout 60
   extract_failed
-  check "work directory kept, hidden" is_hidden "$work"
+  check "work directory kept, hidden" is_hidden_dir "$work"
   check "the damaged member kept, the good ones unpacked" \
     bash -c "[ -f '$work/Bios.bin.gz' ] && [ ! -e '$work/Bios.bin' ] && [ -f '$work/fptw64.exe' ]"
 }
@@ -224,7 +218,7 @@ gzip_fails() {
   export VQ_TEST_GZIP_EXIT=1
   drive --answer yes --until-stage "$S_EXTRACT_FAILED" --linger 1500 --timeout 60
   extract_failed
-  check "work directory kept, hidden" is_hidden "$work"
+  check "work directory kept, hidden" is_hidden_dir "$work"
   check "the extracted files stay" bash -c "[ -f '$work/Bios.bin.gz' ] && [ -f '$work/GZipW.exe' ]"
 }
 
@@ -233,7 +227,7 @@ bad_magic() {
   flip_byte "$exe" "$(container_offset "$exe")"
   drive --answer yes --until-stage "$S_EXTRACT_FAILED" --linger 1500 --timeout 60
   extract_failed
-  check "work directory kept, hidden" is_hidden "$work"
+  check "work directory kept, hidden" is_hidden_dir "$work"
   check "work directory empty" dir_empty "$work"
 }
 
@@ -244,7 +238,7 @@ upgrade_failed() {
   check "failure message shown" [ "$(last_field 6)" = 'Fail to upgrade\nPlease check if ME_UNLOCK is shorted' ]
   check "no later stage" in_order_until_failure "$S_UPGRADE_FAILED"
   check "nothing flashed" [ ! -e "$flash/flash.bin" ]
-  check "work directory kept, hidden" is_hidden "$work"
+  check "work directory kept, hidden" is_hidden_dir "$work"
   check "no shutdown" no_shutdown
 }
 

@@ -132,7 +132,8 @@ no_shutdown() { [ ! -e "$flash/shutdown.log" ]; }
 # Neither the flash tool nor shutdown ran (gzip, which keeps no record, runs only in the work
 # directory, whose absence the scenarios check on their own).
 no_tool_ran() { [ ! -e "$flash/flash.log" ] && no_shutdown; }
-is_hidden() { "$VQ_WINE" "$bin/vqdriver.exe" attrib "$1" | grep -q ' hidden'; }
+# is_hidden_dir PATH: a directory (not a file in its place) with the hidden attribute.
+is_hidden_dir() { "$VQ_WINE" "$bin/vqdriver.exe" attrib "$1" | tr -d '\r' | grep -qx '0x[0-9a-f]* directory hidden'; }
 dir_empty() { [ -d "$1" ] && [ -z "$(ls -A "$1")" ]; }
 image_flashed() { cmp -s "$flash/flash.bin" "$bin/../payload-inputs/Bios.bin"; }
 
@@ -147,6 +148,13 @@ unpacked_payload() {
 digest() { (cd "$1" && find . \( -type f -printf '%p\n' -exec sha1sum {} \; \) -o -type l -printf '%p -> %l\n' | sort); }
 # digest_except_work DIR: the same, without the work directory.
 digest_except_work() { (cd "$1" && find . -path ./VqPTemp -prune -o \( -type f -exec sha1sum {} \; \) -o -type l -printf '%p -> %l\n' | sort); }
+
+# flip_byte FILE OFFSET: inverts the byte at OFFSET in place, as damage or tampering would.
+flip_byte() {
+  local file=$1 at=$2 old
+  old=$(od -An -tu1 -j "$at" -N1 "$file" | tr -d ' ')
+  printf "\\x$(printf %02x $(( old ^ 0xFF )))" | dd of="$file" bs=1 seek="$at" conv=notrunc status=none
+}
 
 # wait_for SECONDS COMMAND...: polls until the command succeeds.
 wait_for() {

@@ -13,43 +13,17 @@
 #include <stdio.h>
 
 #include "payload/PayloadFormat.h"
+#include "payload/PeFormat.h"
 
 namespace vq {
 namespace {
 
-constexpr uint32_t kLfanewField = 0x3C;
-constexpr uint16_t kMzMagic = 0x5A4D;
-constexpr uint32_t kMzLastPageBytes = 0x02, kMzPages = 0x04, kMzRelocCount = 0x06, kMzRelocTable = 0x18;
-constexpr uint32_t kPeSignature = 0x00004550;  // "PE\0\0"
-constexpr uint32_t kCoffHeaderBytes = 20;
-constexpr uint32_t kSectionHeaderBytes = 40;
-constexpr uint16_t kPe32Magic = 0x10B;
-constexpr uint16_t kPe32PlusMagic = 0x20B;
 // Windows loads no image with a larger file alignment; a crafted one would blow the headers up
 // to gigabytes.
 constexpr uint32_t kMaxFileAlignment = 0x10000;
-constexpr uint32_t kDirCertificate = 4;
-constexpr uint32_t kDirDebug = 6;
-constexpr uint32_t kDebugEntryBytes = 28;
-constexpr uint32_t kDebugEntryPointerToRawData = 24;
-
-// Field offsets in the COFF header, the optional header and a section header.
-constexpr uint32_t kCoffNumberOfSections = 2;
-constexpr uint32_t kCoffPointerToSymbolTable = 8;
-constexpr uint32_t kCoffSizeOfOptionalHeader = 16;
-constexpr uint32_t kOptFileAlignment = 36;
-constexpr uint32_t kOptSizeOfHeaders = 60;
-constexpr uint32_t kOptCheckSum = 64;
-constexpr uint32_t kOptDirCount32 = 92, kOptDirs32 = 96;
-constexpr uint32_t kOptDirCount64 = 108, kOptDirs64 = 112;
-constexpr uint32_t kSecVirtualAddress = 12;
-constexpr uint32_t kSecSizeOfRawData = 16;
-constexpr uint32_t kSecPointerToRawData = 20;
-constexpr uint32_t kSecPointerToRelocations = 24;
-constexpr uint32_t kSecPointerToLinenumbers = 28;
 
 bool Fits(const Bytes& b, uint64_t at, uint64_t len) { return at <= b.size() && len <= b.size() - at; }
-uint16_t Get16(const Bytes& b, uint32_t at) { return uint16_t(b[at] | b[at + 1] << 8); }
+uint16_t Get16(const Bytes& b, uint32_t at) { return uint16_t(ReadLE16(&b[at])); }
 uint32_t Get32(const Bytes& b, uint32_t at) { return ReadLE32(&b[at]); }
 
 // Where the PE image keeps what the splice needs to read and patch.
@@ -67,23 +41,22 @@ struct PeLayout {
 };
 
 bool ParsePe(const Bytes& pe, PeLayout& l, std::string& err) {
-    if (!Fits(pe, 0, 0x40) || Get16(pe, 0) != kMzMagic) {
+    if (!Fits(pe, 0, kMzHeaderSize) || Get16(pe, 0) != kMzMagic) {
         err = "not an MZ file";
         return false;
     }
     l.FileSize = uint32_t(pe.size());
-    l.PeOffset = Get32(pe, kLfanewField);
-    if (!Fits(pe, l.PeOffset, 4 + kCoffHeaderBytes) || Get32(pe, l.PeOffset) != kPeSignature) {
+    l.PeOffset = Get32(pe, kLfanewOffset);
+    if (!Fits(pe, l.PeOffset, kOptionalHeaderOffset) || Get32(pe, l.PeOffset) != kPeSignature) {
         err = "no PE header where e_lfanew points";
         return false;
     }
-    const uint32_t coff = l.PeOffset + 4;
-    l.SectionCount = Get16(pe, coff + kCoffNumberOfSections);
-    const uint16_t optSize = Get16(pe, coff + kCoffSizeOfOptionalHeader);
-    l.OptOffset = coff + kCoffHeaderBytes;
+    l.SectionCount = Get16(pe, l.PeOffset + kNumberOfSectionsOffset);
+    const uint16_t optSize = Get16(pe, l.PeOffset + kSizeOfOptionalHeaderOffset);
+    l.OptOffset = l.PeOffset + kOptionalHeaderOffset;
     l.SectionTable = l.OptOffset + optSize;
-    l.HeadersEnd = l.SectionTable + l.SectionCount * kSectionHeaderBytes;
-    if (!Fits(pe, l.OptOffset, optSize) || !Fits(pe, l.SectionTable, uint64_t(l.SectionCount) * kSectionHeaderBytes)) {
+    l.HeadersEnd = l.SectionTable + l.SectionCount * kSectionHeaderSize;
+    if (!Fits(pe, l.OptOffset, optSize) || !Fits(pe, l.SectionTable, uint64_t(l.SectionCount) * kSectionHeaderSize)) {
         err = "PE headers run past the end of the file";
         return false;
     }
@@ -93,19 +66,19 @@ bool ParsePe(const Bytes& pe, PeLayout& l, std::string& err) {
         err = "optional header is neither PE32 nor PE32+";
         return false;
     }
-    const uint32_t dirs = plus ? kOptDirs64 : kOptDirs32;
+    const uint32_t dirs = plus ? kPe32PlusDataDirectories : kPe32DataDirectories;
     if (optSize < dirs) {
         err = "optional header too short";
         return false;
     }
-    l.DirCount = Get32(pe, l.OptOffset + (plus ? kOptDirCount64 : kOptDirCount32));
+    l.DirCount = Get32(pe, l.OptOffset + dirs - kNumberOfRvaAndSizesSize);
     l.DirsOffset = l.OptOffset + dirs;
-    if (uint64_t(l.DirCount) * 8 > optSize - dirs) {
+    if (uint64_t(l.DirCount) * kDataDirectorySize > optSize - dirs) {
         err = "data directories run past the optional header";
         return false;
     }
-    l.FileAlignment = Get32(pe, l.OptOffset + kOptFileAlignment);
-    l.SizeOfHeaders = Get32(pe, l.OptOffset + kOptSizeOfHeaders);
+    l.FileAlignment = Get32(pe, l.OptOffset + kFileAlignmentOffset);
+    l.SizeOfHeaders = Get32(pe, l.OptOffset + kSizeOfHeadersOffset);
     if (l.FileAlignment == 0 || (l.FileAlignment & (l.FileAlignment - 1)) != 0) {
         err = "FileAlignment is not a power of two";
         return false;
@@ -121,22 +94,22 @@ bool ParsePe(const Bytes& pe, PeLayout& l, std::string& err) {
     return true;
 }
 
-uint32_t Section(const PeLayout& l, uint32_t i, uint32_t field) { return l.SectionTable + i * kSectionHeaderBytes + field; }
+uint32_t Section(const PeLayout& l, uint32_t i, uint32_t field) { return l.SectionTable + i * kSectionHeaderSize + field; }
 
 bool Directory(const Bytes& pe, const PeLayout& l, uint32_t index, uint32_t& rva, uint32_t& size) {
     if (index >= l.DirCount) return false;
-    rva = Get32(pe, l.DirsOffset + index * 8);
-    size = Get32(pe, l.DirsOffset + index * 8 + 4);
+    rva = Get32(pe, l.DirsOffset + index * kDataDirectorySize);
+    size = Get32(pe, l.DirsOffset + index * kDataDirectorySize + 4);
     return size != 0;
 }
 
 // File offset of an RVA inside some section's raw data, in the input's layout.
 bool RvaToOffset(const Bytes& pe, const PeLayout& l, uint32_t rva, uint32_t len, uint32_t& offset) {
     for (uint32_t i = 0; i < l.SectionCount; ++i) {
-        const uint32_t va = Get32(pe, Section(l, i, kSecVirtualAddress));
-        const uint32_t raw = Get32(pe, Section(l, i, kSecSizeOfRawData));
+        const uint32_t va = Get32(pe, Section(l, i, kSectionVirtualAddress));
+        const uint32_t raw = Get32(pe, Section(l, i, kSectionSizeOfRawData));
         if (rva >= va && uint64_t(rva) + len <= uint64_t(va) + raw) {
-            offset = Get32(pe, Section(l, i, kSecPointerToRawData)) + (rva - va);
+            offset = Get32(pe, Section(l, i, kSectionPointerToRawData)) + (rva - va);
             return Fits(pe, offset, len);
         }
     }
@@ -165,7 +138,7 @@ bool Shift(uint32_t ptr, const PeLayout& l, int64_t delta, uint32_t& out, std::s
 
 // The DOS program must end before the PE headers, and its relocations must leave e_lfanew free.
 bool CheckDosProgram(const Bytes& dos, std::string& err) {
-    if (!Fits(dos, 0, 0x40) || Get16(dos, 0) != kMzMagic) {
+    if (!Fits(dos, 0, kMzHeaderSize) || Get16(dos, 0) != kMzMagic) {
         err = "the DOS program is not an MZ file";
         return false;
     }
@@ -178,7 +151,7 @@ bool CheckDosProgram(const Bytes& dos, std::string& err) {
         return false;
     }
     const uint32_t relocs = Get16(dos, kMzRelocTable), relocEnd = relocs + 4u * Get16(dos, kMzRelocCount);
-    if (relocEnd > relocs && relocs < kLfanewField + 4 && relocEnd > kLfanewField) {
+    if (relocEnd > relocs && relocs < kLfanewOffset + 4 && relocEnd > kLfanewOffset) {
         err = "the DOS program's relocation table covers e_lfanew";
         return false;
     }
@@ -198,8 +171,8 @@ bool PlaceDosProgram(const Bytes& dos, const Bytes& pe, Bytes& out, std::string&
     }
     PeLayout l;
     if (!ParsePe(pe, l, err)) return false;
-    uint32_t rva, size;
-    if (Directory(pe, l, kDirCertificate, rva, size)) {
+    // The readers' own test, so that what they would read as signed is refused here.
+    if (ReadCertTableEntry(src, uint32_t(pe.size())).Size != 0) {
         err = "the image carries a certificate table; sign it after the stub is placed";
         return false;
     }
@@ -208,7 +181,7 @@ bool PlaceDosProgram(const Bytes& dos, const Bytes& pe, Bytes& out, std::string&
     const uint32_t newSizeOfHeaders = (kPeHeaderOffset + headerBytes + l.FileAlignment - 1) & ~(l.FileAlignment - 1);
     uint32_t firstVa = UINT32_MAX;
     for (uint32_t i = 0; i < l.SectionCount; ++i) {
-        const uint32_t va = Get32(pe, Section(l, i, kSecVirtualAddress));
+        const uint32_t va = Get32(pe, Section(l, i, kSectionVirtualAddress));
         if (va < firstVa) firstVa = va;
     }
     if (newSizeOfHeaders > firstVa) {
@@ -229,7 +202,7 @@ bool PlaceDosProgram(const Bytes& dos, const Bytes& pe, Bytes& out, std::string&
     // DOS program, padded; PE headers, padded; then everything after the old headers.
     out.assign(dos.begin(), dos.end());
     out.resize(kPeHeaderOffset, 0);
-    WriteLE32(&out[kLfanewField], kPeHeaderOffset);
+    WriteLE32(&out[kLfanewOffset], kPeHeaderOffset);
     out.insert(out.end(), pe.begin() + l.PeOffset, pe.begin() + l.HeadersEnd);
     out.resize(newSizeOfHeaders, 0);
     out.insert(out.end(), pe.begin() + l.SizeOfHeaders, pe.end());
@@ -246,20 +219,20 @@ bool PlaceDosProgram(const Bytes& dos, const Bytes& pe, Bytes& out, std::string&
         return true;
     };
     const int64_t move = int64_t(kPeHeaderOffset) - l.PeOffset;
-    uint32_t v;
-    if (!patch(l.OptOffset + kOptSizeOfHeaders, move, newSizeOfHeaders) ||
-        !patch(l.OptOffset + kOptCheckSum, move, 0))
+    uint32_t v, rva, size;
+    if (!patch(l.OptOffset + kSizeOfHeadersOffset, move, newSizeOfHeaders) ||
+        !patch(l.OptOffset + kCheckSumOffset, move, 0))
         return false;
-    const uint32_t symbols = l.PeOffset + 4 + kCoffPointerToSymbolTable;
+    const uint32_t symbols = l.PeOffset + kPointerToSymbolTableOffset;
     if (!Shift(Get32(pe, symbols), l, delta, v, err, "PointerToSymbolTable") || !patch(symbols, move, v)) return false;
     for (uint32_t i = 0; i < l.SectionCount; ++i) {
-        for (uint32_t field : {kSecPointerToRawData, kSecPointerToRelocations, kSecPointerToLinenumbers}) {
+        for (uint32_t field : {kSectionPointerToRawData, kSectionPointerToRelocations, kSectionPointerToLinenumbers}) {
             if (!Shift(Get32(pe, Section(l, i, field)), l, delta, v, err, "a section's file pointer") ||
                 !patch(Section(l, i, field), move, v))
                 return false;
         }
     }
-    if (Directory(pe, l, kDirDebug, rva, size)) {
+    if (Directory(pe, l, kDebugDirectory, rva, size)) {
         uint32_t dir;
         if (!RvaToOffset(pe, l, rva, size, dir)) {
             err = "the debug directory lies outside the sections' data";
@@ -270,7 +243,7 @@ bool PlaceDosProgram(const Bytes& dos, const Bytes& pe, Bytes& out, std::string&
             err = "the debug directory lies inside the PE headers";
             return false;
         }
-        for (uint32_t e = 0; e + kDebugEntryBytes <= size; e += kDebugEntryBytes) {
+        for (uint32_t e = 0; e + kDebugEntrySize <= size; e += kDebugEntrySize) {
             const uint32_t field = dir + e + kDebugEntryPointerToRawData;
             if (!Shift(Get32(pe, field), l, delta, v, err, "a debug entry") || !patch(field, delta, v)) return false;
         }

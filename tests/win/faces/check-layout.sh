@@ -9,8 +9,9 @@ u16() { od -An -tu2 -j "$1" -N2 "$exe" | tr -d ' '; }
 u32() { od -An -tu4 -j "$1" -N4 "$exe" | tr -d ' '; }
 
 [ "$(head -c2 "$exe")" = "MZ" ] || bad "no MZ signature"
-[ "$(u16 2)" = 164 ] || bad "last page holds $(u16 2) bytes, not 164"
-[ "$(u16 4)" = 40 ] || bad "$(u16 4) pages, not 40"
+# The load image ends at image_end: its last 512-byte page and the page count say so.
+[ "$(u16 2)" = $((image_end % 512)) ] || bad "last page holds $(u16 2) bytes, not $((image_end % 512))"
+[ "$(u16 4)" = $(((image_end + 511) / 512)) ] || bad "$(u16 4) pages, not $(((image_end + 511) / 512))"
 [ "$(u16 6)" = 1 ] || bad "$(u16 6) relocations, not 1"
 [ "$(u16 8)" = 32 ] || bad "header of $(u16 8) paragraphs, not 32"
 [ "$(u16 20)" = 0 ] && [ "$(u16 22)" = 0 ] || bad "entry is not at offset 0 of the code segment"

@@ -15,9 +15,9 @@ grep -Eq '^Time/Date[[:space:]]*Thu Jan  1 00:00:00 1970|^Time/Date[[:space:]]*0
   || bad "the header carries a link time stamp (builds would differ)"
 
 # Imports are resolved from the program's own folder first, before the program can restrict the
-# search, except for KnownDLLs (always the system's copies). Anything else, even a system DLL or
-# the common controls the manifest binds, could be a planted copy (or pull one in) running
-# elevated: the program loads those itself once the search is locked.
+# search, except for KnownDLLs (always the system's copies). Anything else, even a system DLL
+# such as the common controls, could be a planted copy (or pull one in) running elevated: the
+# program loads those itself, at run time, from the system directory once the search is locked.
 known_dlls='KERNEL32|USER32|GDI32|ADVAPI32|SHELL32|OLE32|OLEAUT32|SHLWAPI|COMDLG32|IMM32|msvcrt|ntdll'
 dlls=$(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$dump")
 [ -n "$dlls" ] || bad "no imports found"
