@@ -23,7 +23,6 @@ const char* const MsgConfirm =
     "Start to upgrade your Sugarbay platform?\n\n"
     "Please close all other applications & save your works.\n"
     "The system will shutdown after upgrade.";
-// Wide: the only text the system takes in UTF-16 alone (ShutdownBlockReasonCreate).
 
 namespace {
 
@@ -34,7 +33,7 @@ constexpr bool kIs64BitProcess = true;
 constexpr bool kIs64BitProcess = false;
 #endif
 
-// The entry point, once looked up.
+// The entry point's slot, filled by every call of IsWow64 (the constructor's is the only one).
 vq::IsWow64ProcessFn IsWow64ProcessEntry = nullptr;
 
 }  // namespace

@@ -1,6 +1,5 @@
-// Files and directories reached through a directory handle the program holds. The relative
-// calls are ntdll's, looked up at run time: ntdll is mapped into every process before its first
-// instruction, so nothing is loaded or searched for.
+// Files and directories reached through a directory handle the program holds, with ntdll's
+// relative calls (looked up in base/SystemCalls).
 #include "base/RelativeFiles.h"
 
 #include <winternl.h>
@@ -51,19 +50,8 @@ struct IdBothDirInformation {
 static_assert(sizeof(BasicInformation) == 40);
 static_assert(offsetof(IdBothDirInformation, FileId) == 96 && offsetof(IdBothDirInformation, FileName) == 104);
 
-using NtCreateFileFn = NTSTATUS(NTAPI*)(PHANDLE, ACCESS_MASK, POBJECT_ATTRIBUTES, PIO_STATUS_BLOCK,
-                                        PLARGE_INTEGER, ULONG, ULONG, ULONG, ULONG, PVOID, ULONG);
-using NtQueryDirectoryFileFn = NTSTATUS(NTAPI*)(HANDLE, HANDLE, PVOID, PVOID, PIO_STATUS_BLOCK, PVOID,
-                                                ULONG, ULONG, BOOLEAN, PUNICODE_STRING, BOOLEAN);
-using NtSetInformationFileFn = NTSTATUS(NTAPI*)(HANDLE, PIO_STATUS_BLOCK, PVOID, ULONG, ULONG);
-
-template <class Fn>
-Fn LookUpNtdll(const char* name) {
-    return LookUp<Fn>(GetModuleHandleA("ntdll"), name);
-}
-
 bool SetInformation(HANDLE object, void* info, ULONG size, ULONG infoClass) {
-    const auto set = LookUpNtdll<NtSetInformationFileFn>("NtSetInformationFile");
+    const auto set = LookUpNtSetInformationFile();
     IO_STATUS_BLOCK io{};
     return set && set(object, &io, info, size, infoClass) >= 0;
 }
@@ -82,7 +70,7 @@ UNICODE_STRING Counted(std::wstring_view text) {
 // handle of its own, opened again from `dir`.
 template <class Visit>
 bool WalkListing(HANDLE dir, std::wstring_view mask, Visit visit) {
-    const auto query = LookUpNtdll<NtQueryDirectoryFileFn>("NtQueryDirectoryFile");
+    const auto query = LookUpNtQueryDirectoryFile();
     const UniqueHandle listing =
         OpenRelative(dir, std::wstring_view(), Relative::OpenDirectory, FILE_LIST_DIRECTORY,
                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
@@ -149,7 +137,7 @@ UniqueHandle OpenRelative(HANDLE dir, std::wstring_view name, Relative how, ACCE
     }
     NTSTATUS result = kStatusUnsuccessful;
     HANDLE handle = nullptr;
-    if (const auto create = LookUpNtdll<NtCreateFileFn>("NtCreateFile")) {
+    if (const auto create = LookUpNtCreateFile()) {
         UNICODE_STRING objectName = Counted(name);
         OBJECT_ATTRIBUTES attributes;
         InitializeObjectAttributes(&attributes, &objectName, OBJ_CASE_INSENSITIVE, dir, security);

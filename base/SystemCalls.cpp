@@ -23,6 +23,11 @@ Fn LookUpKernel32(const char* name) {
     return LookUp<Fn>(GetModuleHandleA("kernel32"), name);
 }
 
+template <class Fn>
+Fn LookUpNtdll(const char* name) {
+    return LookUp<Fn>(GetModuleHandleA("ntdll"), name);
+}
+
 ThemeCalls gThemeCalls;
 bool gThemeLookedUp = false;
 
@@ -72,6 +77,24 @@ const ThemeCalls& LookUpThemeCalls() {
         gThemeLookedUp = true;
     }
     return gThemeCalls;
+}
+
+NtCreateFileFn LookUpNtCreateFile() { return LookUpNtdll<NtCreateFileFn>("NtCreateFile"); }
+
+NtQueryDirectoryFileFn LookUpNtQueryDirectoryFile() {
+    return LookUpNtdll<NtQueryDirectoryFileFn>("NtQueryDirectoryFile");
+}
+
+NtSetInformationFileFn LookUpNtSetInformationFile() {
+    return LookUpNtdll<NtSetInformationFileFn>("NtSetInformationFile");
+}
+
+AttributeListCalls LookUpAttributeListCalls() {
+    AttributeListCalls calls;
+    calls.Initialize = LookUpKernel32<decltype(calls.Initialize)>("InitializeProcThreadAttributeList");
+    calls.Update = LookUpKernel32<decltype(calls.Update)>("UpdateProcThreadAttribute");
+    calls.Delete = LookUpKernel32<decltype(calls.Delete)>("DeleteProcThreadAttributeList");
+    return calls;
 }
 
 // A program that flashes firmware with administrator rights must never load a DLL planted beside

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <winternl.h>
 #include <uxtheme.h>
 
 namespace vq {
@@ -53,6 +54,27 @@ struct ThemeCalls {
     bool Usable() const { return Open && Draw && Close; }
 };
 const ThemeCalls& LookUpThemeCalls();
+
+// ntdll's file calls that act relative to a directory handle; null where missing. ntdll is
+// mapped into every process before its first instruction: nothing is loaded or searched for.
+using NtCreateFileFn = NTSTATUS(NTAPI*)(PHANDLE, ACCESS_MASK, POBJECT_ATTRIBUTES, PIO_STATUS_BLOCK,
+                                        PLARGE_INTEGER, ULONG, ULONG, ULONG, ULONG, PVOID, ULONG);
+using NtQueryDirectoryFileFn = NTSTATUS(NTAPI*)(HANDLE, HANDLE, PVOID, PVOID, PIO_STATUS_BLOCK, PVOID,
+                                                ULONG, ULONG, BOOLEAN, PUNICODE_STRING, BOOLEAN);
+using NtSetInformationFileFn = NTSTATUS(NTAPI*)(HANDLE, PIO_STATUS_BLOCK, PVOID, ULONG, ULONG);
+NtCreateFileFn LookUpNtCreateFile();
+NtQueryDirectoryFileFn LookUpNtQueryDirectoryFile();
+NtSetInformationFileFn LookUpNtSetInformationFile();
+
+// The process-attribute-list calls from kernel32 (Vista on), with which a child inherits only
+// the handles named; every member null on older systems.
+struct AttributeListCalls {
+    BOOL(WINAPI* Initialize)(LPPROC_THREAD_ATTRIBUTE_LIST, DWORD, DWORD, PSIZE_T) = nullptr;
+    BOOL(WINAPI* Update)(LPPROC_THREAD_ATTRIBUTE_LIST, DWORD, DWORD_PTR, PVOID, SIZE_T, PVOID, PSIZE_T) = nullptr;
+    void(WINAPI* Delete)(LPPROC_THREAD_ATTRIBUTE_LIST) = nullptr;
+    bool Usable() const { return Initialize && Update && Delete; }
+};
+AttributeListCalls LookUpAttributeListCalls();
 
 // Restricts the DLL search of this process to the system directory. True when the system
 // offers the restriction and accepted it.

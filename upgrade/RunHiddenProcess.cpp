@@ -13,11 +13,6 @@ namespace vq {
 
 namespace {
 
-using InitializeListFn = BOOL(WINAPI*)(LPPROC_THREAD_ATTRIBUTE_LIST, DWORD, DWORD, PSIZE_T);
-using UpdateListFn = BOOL(WINAPI*)(LPPROC_THREAD_ATTRIBUTE_LIST, DWORD, DWORD_PTR, PVOID, SIZE_T, PVOID,
-                                   PSIZE_T);
-using DeleteListFn = void(WINAPI*)(LPPROC_THREAD_ATTRIBUTE_LIST);
-
 // The output handle made inheritable for one process creation, and an attribute list naming it
 // as the only handle the child gets: nothing else the program holds (the executable, the work
 // directory) reaches the tool. Systems before Vista have no list; there the output is the only
@@ -30,12 +25,12 @@ public:
         startup.StartupInfo.dwFlags |= STARTF_USESTDHANDLES;
         startup.StartupInfo.hStdOutput = output_;
         startup.StartupInfo.hStdError = output_;
-        const HMODULE kernel32 = GetModuleHandleA("kernel32");
-        const auto initialize = LookUp<InitializeListFn>(kernel32, "InitializeProcThreadAttributeList");
-        const auto update = LookUp<UpdateListFn>(kernel32, "UpdateProcThreadAttribute");
-        remove_ = LookUp<DeleteListFn>(kernel32, "DeleteProcThreadAttributeList");
+        const AttributeListCalls calls = LookUpAttributeListCalls();
+        const auto initialize = calls.Initialize;
+        const auto update = calls.Update;
+        remove_ = calls.Delete;
         SIZE_T size = 0;
-        if (!initialize || !update || !remove_) return;
+        if (!calls.Usable()) return;
         initialize(nullptr, 1, 0, &size);
         storage_.reset(new (std::nothrow) BYTE[size]);
         const auto list = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(storage_.get());
@@ -61,7 +56,7 @@ public:
 private:
     HANDLE output_;
     std::unique_ptr<BYTE[]> storage_;
-    DeleteListFn remove_ = nullptr;
+    decltype(AttributeListCalls::Delete) remove_ = nullptr;
     DWORD flags_ = 0;
 };
 
