@@ -34,9 +34,9 @@ bool NameForGzip() {
 }  // namespace
 
 bool DosExtract(const char* exePath, const DosDirs& dirs) {
-    // A directory left by an earlier run holds read-only files from it: clear it out so that
+    // A directory left by an earlier run, and found to hold plain files only: clear it out so that
     // every entry is written fresh.
-    if (DosDirExists(kWorkDirName)) DosCleanup(dirs);
+    if (DosDirExists(kWorkDirName) && !DosCleanup(dirs)) return false;
     // A file under the work directory's name stays as it is, and nothing is written.
     if (!DosDirExists(kWorkDirName) && !rt::MakeDir(kWorkDirName)) return false;
     if (!DosExtractPayload(exePath, dirs.work)) return false;
@@ -44,7 +44,7 @@ bool DosExtract(const char* exePath, const DosDirs& dirs) {
     if (!EnterWorkDir(dirs) || !NameForGzip()) return false;
     rt::ChildEnd end{};
     const bool started = rt::RunProgram(kGzipProgram, kGzipArgs, sizeof kGzipArgs / sizeof kGzipArgs[0], end);
-    if (!GzipSucceeded(started, end) || !EnterWorkDir(dirs)) return false;
+    if (!ToolSucceeded(started, end) || !EnterWorkDir(dirs)) return false;
     char name[kEntryNameBytes];
     FormEntryName(vq::kEntryDosGzip, name);
     rt::RenameFile(kGzipProgram, name);

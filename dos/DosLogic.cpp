@@ -1,6 +1,7 @@
 // The DOS program's pure decisions.
 #include "dos/DosLogic.h"
 
+#include "dos/rt/Files.h"
 #include "dos/rt/Path.h"
 #include "dos/rt/Str.h"
 #include "payload/PayloadEntries.h"
@@ -8,7 +9,9 @@
 namespace vq::dos {
 
 bool FormWorkDirPath(const char* startDir, char (&out)[kPathBytes]) {
-    return rt::JoinPath(out, kPathBytes, startDir, kWorkDirName);
+    if (!rt::JoinPath(out, kPathBytes, startDir, kWorkDirName)) return false;
+    const uint32_t n = rt::StrLen(out);
+    return n <= kDosLongestDirChars && n + 1 + kDosLongestNameChars < kPathBytes;
 }
 
 void FormEntryName(uint32_t i, char (&out)[kEntryNameBytes]) {
@@ -23,20 +26,25 @@ bool FormEntryPath(const char* dir, uint32_t i, char (&out)[kPathBytes]) {
     return rt::JoinPath(out, kPathBytes, dir, name);
 }
 
+bool LeftoverEntryMayBeDeleted(uint8_t attr) {
+    return (attr & (rt::kAttrReadOnly | rt::kAttrHidden | rt::kAttrSystem | rt::kAttrDirectory)) == 0;
+}
+
 bool IsYesAnswer(int ch) { return ch == 'y' || ch == 'Y'; }
 
 TextPos FailurePosition(TextPos status) { return TextPos{status.col, uint8_t(status.row + kFailureRowsBelowStatus)}; }
+TextPos SecondStatusPosition(TextPos status) { return TextPos{status.col, uint8_t(status.row + 1)}; }
 
 uint16_t NextChunk(uint32_t remaining) {
     return uint16_t(remaining < kCopyChunkBytes ? remaining : kCopyChunkBytes);
 }
 
-bool GzipSucceeded(bool started, rt::ChildEnd end) {
+bool ToolSucceeded(bool started, rt::ChildEnd end) {
     return started && end.type == rt::kEndNormal && end.code == 0;
 }
 
 bool FlashSucceeded(bool started, rt::ChildEnd end, bool errorLogLeft) {
-    return started && end.type == rt::kEndNormal && !errorLogLeft;
+    return ToolSucceeded(started, end) && !errorLogLeft;
 }
 
 PowerOffPlan PlanPowerOff(const LpcBridgeRegisters& lpc) {

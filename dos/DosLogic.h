@@ -14,13 +14,22 @@ inline constexpr uint32_t kPathBytes = 80;  // every path buffer, terminator inc
 using vq::kWorkDirName;
 inline constexpr uint32_t kCopyChunkBytes = 49152;
 
-// Starting directory + "\" (unless it ends with one) + "VqPTemp"; false if it does not fit.
+// What DOS can work with below a directory: it keeps a current directory of at most 66
+// characters ("C:\" and the 63 that 47h's 64 bytes hold), and a name in it is at most an 8.3 name.
+inline constexpr uint32_t kDosLongestDirChars = 66;
+inline constexpr uint32_t kDosLongestNameChars = 12;
+// Starting directory + "\" (unless it ends with one) + "VqPTemp"; false unless DOS can make it
+// the current directory and reach any file in it within kPathBytes.
 bool FormWorkDirPath(const char* startDir, char (&out)[kPathBytes]);
 inline constexpr uint32_t kEntryNameBytes = 17;  // "VQExt_" and ten digits, terminator included
 // "VQExt_" + i in decimal.
 void FormEntryName(uint32_t i, char (&out)[kEntryNameBytes]);
 // dir + "\" + "VQExt_" + i; false if it does not fit.
 bool FormEntryPath(const char* dir, uint32_t i, char (&out)[kPathBytes]);
+
+// A file a leftover work directory may hold and the program may delete: one with none of the
+// read-only, hidden, system and directory attributes (a search record's attribute byte).
+bool LeftoverEntryMayBeDeleted(uint8_t attr);
 
 // ch is the first byte read from standard input, or -1 at its end (which counts as "no").
 bool IsYesAnswer(int ch);
@@ -31,14 +40,17 @@ struct TextPos {
 };
 inline constexpr uint8_t kFailureRowsBelowStatus = 2;
 TextPos FailurePosition(TextPos status);
+// The line below the status line: the last status goes there, so that the one before it (what
+// to do with the jumper and the CMOS) stays readable.
+TextPos SecondStatusPosition(TextPos status);
 
 // Size of the next chunk of an extent with `remaining` bytes left to copy.
 uint16_t NextChunk(uint32_t remaining);
 
-// A tool did its work only when it was started and ran to a normal end: one stopped by Ctrl-C or
-// a critical-error Abort, or left resident, may have done any part of it.
-bool GzipSucceeded(bool started, rt::ChildEnd end);
-// The flash tool's exit code is not examined: the tool reports a failure through ERROR.LOG.
+// A tool did its work only when it was started, ran to a normal end and said so with exit code 0:
+// one stopped by Ctrl-C or a critical-error Abort, or left resident, may have done any part of it.
+bool ToolSucceeded(bool started, rt::ChildEnd end);
+// The flash tool also reports a failure through ERROR.LOG; either way of telling counts.
 bool FlashSucceeded(bool started, rt::ChildEnd end, bool errorLogLeft);
 
 // Power-off through the chipset's ACPI block, decided from the LPC bridge's configuration space.

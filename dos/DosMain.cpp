@@ -24,8 +24,10 @@ int main(int argc, char** argv) {
     const TextPos status{cursor.col, cursor.row};
 
     ShowStatus(status, kStatusExtracting);
+    // Nothing has been created or run before this point, and a refusal here leaves the disk as it
+    // was: the clean-up must not run on a directory the program did not make or check.
     DosDirs dirs;
-    if (!FormDirs(dirs)) {
+    if (!FormDirs(dirs) || !DosLeftoverMayBeEmptied(exePath, dirs)) {
         ShowFailure(status, kFailExtract);
         return kExitDone;
     }
@@ -47,7 +49,8 @@ int main(int argc, char** argv) {
         return kExitDone;
     }
     ShowStatus(status, kStatusShutdownNotice);
-    ShowStatus(status, kStatusPreparingShutdown);
+    ShowStatus(SecondStatusPosition(status), kStatusPreparingShutdown);
     DosPowerOff();
+    ShowFailure(status, kFailPowerOff);
     return kExitPowerOffReturned;
 }

@@ -25,10 +25,14 @@ bool EnterWorkDir(const DosDirs& dirs);
 // Makes the starting drive and directory current again.
 void ReturnToStart(const DosDirs& dirs);
 
+// False when a work directory left by an earlier run holds anything but plain files, or holds the
+// running program: such a leftover is refused, untouched.
+bool DosLeftoverMayBeEmptied(const char* exePath, const DosDirs& dirs);
 bool DosExtract(const char* exePath, const DosDirs& dirs);
 bool DosExtractPayload(const char* exePath, const char* destDir);
 void DosWaitForFiles(const DosDirs& dirs);
 bool DosFlash(const DosDirs& dirs);
+// True only when the work directory is gone.
 bool DosCleanup(const DosDirs& dirs);
 void DosPowerOff();
 

@@ -30,8 +30,10 @@ inline constexpr const char* kStatusPreparingShutdown = "Preparing to shutdown t
 inline constexpr const char* kFailExtract = "Fail to extract upgrade files. File may be corrupted.";
 inline constexpr const char* kFailUpgrade = "Fail to upgrade. Please check if ME_UNLOCK is shorted.";
 inline constexpr const char* kFailCleanup = "Fail to remove temporary files. Please delete VqPTemp.";
+// When the power-off comes back: another chipset, or one that did not switch off.
+inline constexpr const char* kFailPowerOff = "The computer did not switch itself off. Please switch it off now.";
 
-inline constexpr int kExitDone = 0;               // declined, or a step failed
-inline constexpr int kExitPowerOffReturned = 1;
+inline constexpr int kExitDone = 0;               // declined, refused, or a step failed
+inline constexpr int kExitPowerOffReturned = 1;   // flashed and cleaned up; the power is still on
 
 }  // namespace vq::dos

@@ -7,8 +7,6 @@
 namespace vq::rt {
 namespace {
 
-constexpr uint16_t kDosDirBytes = 64;  // what 47h writes at most, terminator included
-
 bool PathCall(uint8_t ah, const char* path, Regs& r) {
     r.edx = NearOffset(path);
     return DosCall(ah, r);
@@ -55,13 +53,21 @@ bool SelectDrive(uint8_t drive) {
 
 bool GetCurrentDir(char* out, uint32_t cap) {
     const char drive = char('A' + GetCurrentDrive());
-    char dir[kDosDirBytes];
+    char dir[kDosPathAnswerBytes];
     Regs r = NewRegs();
     r.edx = 0;  // default drive
     r.esi = NearOffset(dir);
     if (!DosCall(0x47, r)) return false;
     const char driveOnly[3] = {drive, ':', '\0'};
     return JoinPath(out, cap, driveOnly, dir);
+}
+
+bool TrueName(const char* path, char* out, uint32_t cap) {
+    char full[kDosPathAnswerBytes];
+    Regs r = NewRegs();
+    r.esi = NearOffset(path);
+    r.edi = NearOffset(full);  // ES:DI
+    return DosCall(0x60, r) && StrCopy(out, cap, full);
 }
 
 bool ChangeDir(const char* path) { return PathCall(0x3B, path); }

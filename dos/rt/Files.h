@@ -11,6 +11,12 @@ inline constexpr uint16_t kAttrSystem = 0x04;
 inline constexpr uint16_t kAttrDirectory = 0x10;
 inline constexpr uint16_t kAttrArchive = 0x20;
 inline constexpr uint16_t kFindNormalFiles = 0;  // search mask: read-only and archive files too
+// Search mask for every entry: hidden and system files and directories besides (not the label).
+inline constexpr uint16_t kFindAllEntries = kAttrHidden | kAttrSystem | kAttrDirectory;
+
+// Room for a path that a DOS call writes: 47h writes at most 64 bytes on DOS but 80 on DOSBox
+// (measured: 79 characters and the terminator), and 60h is documented to write up to 128.
+inline constexpr uint32_t kDosPathAnswerBytes = 128;
 
 inline constexpr uint8_t kOpenRead = 0x00;
 inline constexpr uint8_t kOpenReadWrite = 0x02;
@@ -26,6 +32,8 @@ bool GetCurrentDir(char* out, uint32_t cap);
 bool ChangeDir(const char* path);
 bool MakeDir(const char* path);
 bool RemoveDir(const char* path);
+// The path as DOS resolves it (60h): full, upper case, drive substitutions undone.
+bool TrueName(const char* path, char* out, uint32_t cap);
 
 bool GetAttributes(const char* path, uint16_t& attrs);
 bool SetAttributes(const char* path, uint16_t attrs);

@@ -19,6 +19,8 @@ inline constexpr const char* kStaleImageSwitch = "C:\\VQCTL\\GZBIOS.TXT";  // gz
 inline constexpr const char* kGzipResidentSwitch = "C:\\VQCTL\\GZTSR.TXT";  // gzip double stays resident
 inline constexpr const char* kFlashResidentSwitch = "C:\\VQCTL\\FLASHTSR.TXT";  // flash double stays resident
 inline constexpr const char* kFlashDriveSwitch = "C:\\VQCTL\\FLASHDRV.TXT";  // flash double ends on D:, C: at its root
+inline constexpr const char* kFlashSubdirSwitch = "C:\\VQCTL\\FLASHSUB.TXT";  // flash double leaves a folder
+inline constexpr const char* kFlashSubdirName = "KEEP";                         // ... of this name, where it ran
 inline constexpr uint8_t kOtherDrive = 3;                                      // D:, a second folder the test mounts
 inline constexpr const char* kErrorLog = "ERROR.LOG";
 

@@ -99,6 +99,7 @@ int main(int argc, char** argv) {
     const char* why = "";
     if (Flash(argc, argv, why)) {
         vq::testing::Say(vq::testing::kStdout, "Flash double: image written and verified");
+        if (vq::rt::PathExists(vq::testing::kFlashSubdirSwitch)) vq::rt::MakeDir(vq::testing::kFlashSubdirName);
         vq::testing::EndResidentIfAsked(vq::testing::kFlashResidentSwitch, 0);
         WanderIfAsked();
         return 0;

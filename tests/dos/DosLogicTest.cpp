@@ -17,11 +17,13 @@ TEST(WorkDirPath, IsTheStartingDirectoryWithVqPTempBelowIt) {
     EXPECT_STREQ(out, "C:\\VqPTemp");
 }
 
-TEST(WorkDirPath, RefusesWhatDoesNotFitEightyBytes) {
+TEST(WorkDirPath, RefusesWhatDosCannotMakeCurrentOrReachAnEightThreeNameIn) {
     char out[kPathBytes];
-    const std::string fits = "C:\\" + std::string(79 - 3 - 8, 'D');  // + "\VqPTemp" = 79 characters
+    // 58 + "\VqPTemp" = 66 characters: the longest current directory DOS keeps, and with
+    // "\" and an 8.3 name 79, the longest path.
+    const std::string fits = "C:\\" + std::string(58 - 3, 'D');
     ASSERT_TRUE(FormWorkDirPath(fits.c_str(), out));
-    EXPECT_EQ(std::string(out).size(), 79u);
+    EXPECT_EQ(std::string(out).size(), 66u);
     EXPECT_FALSE(FormWorkDirPath((fits + "D").c_str(), out));
 }
 
@@ -76,19 +78,26 @@ TEST(Copy, ChunksOfAtMost49152BytesCoverTheExtentExactly) {
 TEST(ToolRun, OnlyANormalEndCounts) {
     // Ctrl-C and a critical-error Abort cannot be raised under DOSBox: their decision is tested here.
     for (uint8_t type : {rt::kEndCtrlC, rt::kEndCriticalError, rt::kEndResident}) {
-        EXPECT_FALSE(GzipSucceeded(true, rt::ChildEnd{type, 0})) << int(type);
+        EXPECT_FALSE(ToolSucceeded(true, rt::ChildEnd{type, 0})) << int(type);
         EXPECT_FALSE(FlashSucceeded(true, rt::ChildEnd{type, 0}, false)) << int(type);
     }
-    EXPECT_FALSE(GzipSucceeded(false, rt::ChildEnd{rt::kEndNormal, 0}));  // never started
+    EXPECT_FALSE(ToolSucceeded(false, rt::ChildEnd{rt::kEndNormal, 0}));  // never started
     EXPECT_FALSE(FlashSucceeded(false, rt::ChildEnd{rt::kEndNormal, 0}, false));
-    EXPECT_TRUE(GzipSucceeded(true, rt::ChildEnd{rt::kEndNormal, 0}));
-    EXPECT_FALSE(GzipSucceeded(true, rt::ChildEnd{rt::kEndNormal, 1}));
+    EXPECT_TRUE(ToolSucceeded(true, rt::ChildEnd{rt::kEndNormal, 0}));
+    EXPECT_FALSE(ToolSucceeded(true, rt::ChildEnd{rt::kEndNormal, 1}));
 }
 
-TEST(ToolRun, TheFlashToolIsJudgedByItsLogNotItsExitCode) {
+TEST(ToolRun, TheFlashToolIsJudgedByItsExitCodeAndItsLog) {
     EXPECT_TRUE(FlashSucceeded(true, rt::ChildEnd{rt::kEndNormal, 0}, false));
-    EXPECT_TRUE(FlashSucceeded(true, rt::ChildEnd{rt::kEndNormal, 3}, false));
+    EXPECT_FALSE(FlashSucceeded(true, rt::ChildEnd{rt::kEndNormal, 1}, false));
     EXPECT_FALSE(FlashSucceeded(true, rt::ChildEnd{rt::kEndNormal, 0}, true));
+}
+
+TEST(Leftover, OnlyPlainFilesMayBeDeleted) {
+    // DOSBox shows no hidden or system files: those bits are tested here.
+    EXPECT_TRUE(LeftoverEntryMayBeDeleted(0x00));
+    EXPECT_TRUE(LeftoverEntryMayBeDeleted(0x20));  // archive
+    for (uint8_t attr : {0x01, 0x02, 0x04, 0x10, 0x23}) EXPECT_FALSE(LeftoverEntryMayBeDeleted(attr)) << int(attr);
 }
 
 constexpr uint32_t kIntelLpcId = 0x1C448086;      // vendor 8086h in the low word

@@ -2,15 +2,22 @@
 // gzip and flash doubles inside it, the answer from a file, and the screen read back afterwards.
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <string.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <chrono>
 #include <map>
 #include <set>
 #include <string>
+#include <vector>
 
+#include "base/Product.h"
+#include "dos/DosTexts.h"
+#include "testing/dos/Control.h"
+#include "testing/dos/ScreenCapture.h"
 #include "testing/host/FlashImageGen.h"
 #include "tests/dos/DosboxRun.h"
 
@@ -19,7 +26,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kTitle = "Zintara v1.0.983.0";
+const std::string kTitle = vq::kProductTitle;
 const std::string kPrompt = "Start to upgrade your Sugarbay platform (y/n)?";
 const std::string kWarning = "Do Not Abort the Upgrade or Turn Off the Power.";
 const std::string kFailExtract = "Fail to extract upgrade files. File may be corrupted.";
@@ -28,9 +35,22 @@ constexpr uint8_t kYellow = 14, kGrey = 7, kBlinkRed = 0x84, kGreen = 10, kRed =
 // Rows on a screen the program cleared, with the answer read from a file (nothing echoed).
 constexpr int kTitleRow = 1, kPromptRow = 6, kWarningRow = 7, kStatusRow = 9, kFailureRow = 11;
 
-const char* const kRunProgram = "C:\\BIN\\VQTEST.EXE < C:\\ANSWER.TXT";
+const char* const kProgramName = "VQTEST.EXE";
+constexpr const char* kDriveC = "C:\\";
+
+// A path on C: as the DOS side names it, from the mounted folder's point of view.
+std::string FromC(const char* dosPath) {
+    const size_t prefix = strlen(kDriveC);
+    if (strncmp(dosPath, kDriveC, prefix) != 0) ADD_FAILURE() << dosPath << " is not on C:";
+    std::string rest(dosPath + std::min(prefix, strlen(dosPath)));
+    for (char& c : rest)
+        if (c == '\\') c = '/';
+    return rest;
+}
+
 // What the doubles leave in C:\ for the tests to read: all else a run leaves is the program's.
-const std::set<std::string> kDoubleRecords = {"FLASHED.BIN", "FLASHDIR.TXT", "GZSHOT.BIN", "FLSHOT.BIN"};
+const std::set<std::string> kDoubleRecords = {FromC(vq::testing::kFlashedCopy), FromC(vq::testing::kFlashDirRecord),
+                                              FromC(vq::testing::kGzipShot), FromC(vq::testing::kFlashShot)};
 
 class DosUpgrade : public ::testing::Test {
 protected:
@@ -54,7 +74,7 @@ protected:
     void ResetDrive() {
         fs::remove_all(drive_);
         fs::create_directories(drive_ / "WORK");
-        fs::create_directories(drive_ / "VQCTL");
+        fs::create_directories(OnC(vq::testing::kFlashErrorSwitch).parent_path());
     }
     void TearDown() override {
         if (HasFailure()) return;
@@ -110,18 +130,24 @@ protected:
         return changes;
     }
 
-    DosRunResult Run(const Bytes& program, const std::string& answer) {
-        WriteBytes(drive_ / "BIN" / "VQTEST.EXE", program);
+    // The program, placed in programDir on C:, started from startDir with the answer in a file.
+    DosRunResult Run(const Bytes& program, const std::string& answer, const std::string& startDir = "C:\\WORK",
+                     const std::string& programDir = "C:\\BIN") {
+        WriteBytes(OnC(programDir.c_str()) / kProgramName, program);
         WriteBytes(drive_ / "ANSWER.TXT", Bytes(answer.begin(), answer.end()));
         before_ = Files(drive_);
-        DosRunResult r = RunInDosbox(drive_, {"cd \\WORK", kRunProgram}, otherDrive_);
+        std::string start = "cd \\";  // DOSBox's cd takes no drive
+        start += startDir.c_str() + strlen(kDriveC);
+        const std::string run = programDir + "\\" + kProgramName + " < C:\\ANSWER.TXT";
+        DosRunResult r = RunInDosbox(drive_, {start, run}, otherDrive_);
         EXPECT_TRUE(r.ran) << r.log;
         return r;
     }
 
-    void Switch(const char* name) { WriteBytes(drive_ / "VQCTL" / name, Bytes{'1'}); }
+    fs::path OnC(const char* dosPath) const { return drive_ / FromC(dosPath); }
+    void Switch(const char* dosPath) { WriteBytes(OnC(dosPath), Bytes{'1'}); }
     bool WorkDirLeft() const { return !FindNoCase(drive_ / "WORK", "VqPTemp").empty(); }
-    Bytes Flashed() const { return ReadBytes(drive_ / "FLASHED.BIN"); }
+    Bytes Flashed() const { return ReadBytes(OnC(vq::testing::kFlashedCopy)); }
 
     static void ExpectHeading(const Screen& s) {
         EXPECT_TRUE(s.Line(kTitleRow, kTitle, kYellow)) << s.Dump();
@@ -160,7 +186,7 @@ TEST_F(DosUpgrade, AnythingButYLeavesTheDiskAlone) {
 }
 
 TEST_F(DosUpgrade, FlashesTheContainersImageAndLeavesNothingBehind) {
-    Switch("SHOTS.TXT");
+    Switch(vq::testing::kShotSwitch);
     const auto start = std::chrono::steady_clock::now();
     const DosRunResult r = Run(container_, "y\r\n");
     // DOSBox's clock follows the host's: the whole run holds the 7-second pause before the power-off.
@@ -169,18 +195,22 @@ TEST_F(DosUpgrade, FlashesTheContainersImageAndLeavesNothingBehind) {
     EXPECT_TRUE(Flashed() == image_) << "the flash tool got " << Flashed().size() << " bytes";
     EXPECT_EQ(DiskChanges(), "");
     // Below the current directory, not the executable's.
-    const Bytes dir = ReadBytes(drive_ / "FLASHDIR.TXT");
+    const Bytes dir = ReadBytes(OnC(vq::testing::kFlashDirRecord));
     EXPECT_EQ(strncasecmp(reinterpret_cast<const char*>(dir.data()), "C:\\WORK\\VQPTEMP\r\n", dir.size()), 0);
 
     ExpectHeading(r.screen);
     EXPECT_TRUE(r.screen.Line(kWarningRow, kWarning, kBlinkRed)) << r.screen.Dump();
-    EXPECT_TRUE(r.screen.Line(kStatusRow, "Preparing to shutdown the system", kGreen)) << r.screen.Dump();
-    EXPECT_EQ(r.screen.Row(kFailureRow), "");
+    // The jumper instruction stays, with the last status below it, and a power-off that came back
+    // says so.
+    EXPECT_TRUE(r.screen.Line(kStatusRow, "System will be shutdown. Please remove the ME_UNLOCK jumper and clear the CMOS",
+                              kGreen)) << r.screen.Dump();
+    EXPECT_TRUE(r.screen.Line(kStatusRow + 1, "Preparing to shutdown the system", kGreen)) << r.screen.Dump();
+    EXPECT_TRUE(r.screen.Line(kFailureRow, vq::dos::kFailPowerOff, kRed)) << r.screen.Dump();
     // What the screen showed while each tool ran.
     Screen whileGzip, whileFlash;
-    ASSERT_TRUE(whileGzip.Load(drive_ / "GZSHOT.BIN"));
+    ASSERT_TRUE(whileGzip.Load(OnC(vq::testing::kGzipShot)));
     EXPECT_TRUE(whileGzip.Line(kStatusRow, "Extracting files ...", kGreen)) << whileGzip.Dump();
-    ASSERT_TRUE(whileFlash.Load(drive_ / "FLSHOT.BIN"));
+    ASSERT_TRUE(whileFlash.Load(OnC(vq::testing::kFlashShot)));
     EXPECT_TRUE(whileFlash.Line(kStatusRow, "Flashing BIOS ...", kGreen)) << whileFlash.Dump();
 }
 
@@ -234,17 +264,17 @@ TEST_F(DosUpgrade, ATruncatedFileIsAnExtractionFailure) {
 }
 
 TEST_F(DosUpgrade, TheRestOfTheAnswerLineReachesNoChild) {
-    Switch("GZSTDIN.TXT");  // the gzip double records what it finds on its standard input
+    Switch(vq::testing::kStdinSwitch);  // the gzip double records what it finds on its standard input
     const DosRunResult r = Run(container_, "yes\r\n");
     EXPECT_EQ(r.exitCode, 1) << r.screen.Dump();
-    const fs::path record = drive_ / "GZSTDIN.BIN";
+    const fs::path record = OnC(vq::testing::kStdinRecord);
     ASSERT_TRUE(fs::exists(record));
     const Bytes left = ReadBytes(record);
     EXPECT_TRUE(left.empty()) << "the child read \"" << std::string(left.begin(), left.end()) << "\"";
 }
 
 TEST_F(DosUpgrade, AChildThatLeavesTheHighWordOfEspSetDoesNotDerailTheProgram) {
-    Switch("GZESP.TXT");
+    Switch(vq::testing::kDirtyEspSwitch);
     const DosRunResult r = Run(container_, "y\r\n");
     ASSERT_TRUE(r.ran);
     EXPECT_EQ(r.exitCode, 1) << r.screen.Dump();
@@ -253,7 +283,7 @@ TEST_F(DosUpgrade, AChildThatLeavesTheHighWordOfEspSetDoesNotDerailTheProgram) {
 }
 
 TEST_F(DosUpgrade, AFlashFileThatCannotTakeItsNameFlashesNothing) {
-    Switch("GZBIOS.TXT");  // gzip leaves another image named BIOS.BIN: the image cannot be renamed to it
+    Switch(vq::testing::kStaleImageSwitch);  // gzip leaves another image named BIOS.BIN: the image cannot be renamed to it
     const DosRunResult r = Run(container_, "y\r\n");
     ExpectFailure(r, "Flashing BIOS ...", kFailUpgrade);
     EXPECT_TRUE(Flashed().empty()) << "the flash tool ran on a file that is not this run's image";
@@ -261,21 +291,21 @@ TEST_F(DosUpgrade, AFlashFileThatCannotTakeItsNameFlashesNothing) {
 }
 
 TEST_F(DosUpgrade, AnErrorLogAfterFlashingIsAFlashFailure) {
-    Switch("FLASHERR.TXT");
+    Switch(vq::testing::kFlashErrorSwitch);
     const DosRunResult r = Run(container_, "y\r\n");
     ExpectFailure(r, "Flashing BIOS ...", kFailUpgrade);
     EXPECT_FALSE(WorkDirLeft());
 }
 
 TEST_F(DosUpgrade, AnErrorLogFromBeforeTheFlashDoesNotCount) {
-    Switch("GZLOG.TXT");  // gzip leaves an ERROR.LOG in the work directory
+    Switch(vq::testing::kStaleLogSwitch);  // gzip leaves an ERROR.LOG in the work directory
     const DosRunResult r = Run(container_, "y\r\n");
     EXPECT_EQ(r.exitCode, 1) << r.screen.Dump();
     EXPECT_TRUE(Flashed() == image_);
     EXPECT_FALSE(WorkDirLeft());
 }
 
-TEST_F(DosUpgrade, ALeftoverWorkDirectoryIsReplacedByFreshFiles) {
+TEST_F(DosUpgrade, ALeftoverOfPlainFilesIsReplacedByFreshFiles) {
     const fs::path old = drive_ / "WORK" / "VQPTEMP";
     for (int i = 0; i <= 11; ++i) WriteBytes(old / ("VQEXT_" + std::to_string(i)), Bytes(7, 'o'));
     Bytes staleImage = image_;  // a different image the flash double would accept
@@ -283,7 +313,6 @@ TEST_F(DosUpgrade, ALeftoverWorkDirectoryIsReplacedByFreshFiles) {
     WriteBytes(old / "BIOS.BIN", staleImage);
     WriteBytes(old / "ERROR.LOG", Bytes{'o', 'l', 'd'});
     WriteBytes(old / "OUTPUT", Bytes{'o', 'l', 'd'});
-    for (const auto& e : fs::directory_iterator(old)) chmod(e.path().c_str(), 0444);
     const DosRunResult r = Run(container_, "y\r\n");
     EXPECT_EQ(r.exitCode, 1) << r.screen.Dump();
     EXPECT_TRUE(Flashed() == image_) << "the flash tool did not get the container's image";
@@ -297,21 +326,22 @@ TEST_F(DosUpgrade, AFileInTheWorkDirectorysPlaceLeavesTheStartingDirectoryAlone)
     WriteBytes(start / "VQTEST.EXE", container_);  // the program beside its user's files
     chmod((start / "NOTES.TXT").c_str(), 0444);
     const std::map<std::string, Bytes> before = Files(start);
-    Switch("SHOTS.TXT");  // a tool that runs leaves its screen behind
+    Switch(vq::testing::kShotSwitch);  // a tool that runs leaves its screen behind
     const DosRunResult r = Run(container_, "y\r\n");
     ExpectFailure(r, "Extracting files ...", kFailExtract);
     EXPECT_TRUE(Files(start) == before) << "the starting directory changed";
-    EXPECT_FALSE(fs::exists(drive_ / "GZSHOT.BIN")) << "gzip ran";
-    EXPECT_FALSE(fs::exists(drive_ / "FLSHOT.BIN")) << "the flash tool ran";
+    EXPECT_FALSE(fs::exists(OnC(vq::testing::kGzipShot))) << "gzip ran";
+    EXPECT_FALSE(fs::exists(OnC(vq::testing::kFlashShot))) << "the flash tool ran";
 }
 
 TEST_F(DosUpgrade, AnEntryThatCannotTakeItsGzipNameFailsTheExtraction) {
-    // Left behind where the compressed image is to be renamed: a directory, which neither the
-    // clean-up nor gzip touches, and which DOS will not rename a file onto.
+    // Left behind where the compressed image is to be renamed: a directory, which DOS will not
+    // rename a file onto. A leftover that holds a folder is now refused before anything is
+    // extracted; either way the compressed image must never reach the flash tool.
     fs::create_directories(drive_ / "WORK" / "VQPTEMP" / "VQEXT_11.GZ");
     const DosRunResult r = Run(container_, "y\r\n");
     ExpectFailure(r, "Extracting files ...", kFailExtract);
-    EXPECT_FALSE(fs::exists(drive_ / "FLASHDIR.TXT")) << "the flash tool ran on the compressed image";
+    EXPECT_FALSE(fs::exists(OnC(vq::testing::kFlashDirRecord))) << "the flash tool ran on the compressed image";
 }
 
 TEST_F(DosUpgrade, AToolThatDidNotRunToANormalEndFailsItsStep) {
@@ -331,14 +361,14 @@ TEST_F(DosUpgrade, AToolThatDidNotRunToANormalEndFailsItsStep) {
     {
         SCOPED_TRACE("flash tool that stays resident after flashing, with exit code 0 and no log");
         ResetDrive();
-        Switch("FLASHTSR.TXT");
+        Switch(vq::testing::kFlashResidentSwitch);
         const DosRunResult r = Run(container_, "y\r\n");
         ExpectFailure(r, "Flashing BIOS ...", kFailUpgrade);
     }
     {
         SCOPED_TRACE("gzip that stays resident after decompressing, with exit code 0");
         ResetDrive();
-        Switch("GZTSR.TXT");
+        Switch(vq::testing::kGzipResidentSwitch);
         const DosRunResult r = Run(container_, "y\r\n");
         ExpectFailure(r, "Extracting files ...", kFailExtract);
         EXPECT_TRUE(Flashed().empty());
@@ -353,7 +383,7 @@ TEST_F(DosUpgrade, AFlashToolThatLeavesAnotherDriveCurrentChangesNothingThere) {
     const std::map<std::string, Bytes> onD = Files(otherDrive_);
     std::vector<fs::path> onC;
     for (const auto& e : fs::directory_iterator(drive_)) onC.push_back(e.path());
-    Switch("FLASHDRV.TXT");
+    Switch(vq::testing::kFlashDriveSwitch);
     {
         SCOPED_TRACE("the tool flashed and ended normally");
         const DosRunResult r = Run(container_, "y\r\n");
@@ -366,13 +396,91 @@ TEST_F(DosUpgrade, AFlashToolThatLeavesAnotherDriveCurrentChangesNothingThere) {
     {
         SCOPED_TRACE("the tool failed, leaving ERROR.LOG in the work directory");
         ResetDrive();
-        Switch("FLASHDRV.TXT");
-        Switch("FLASHERR.TXT");
+        Switch(vq::testing::kFlashDriveSwitch);
+        Switch(vq::testing::kFlashErrorSwitch);
         const DosRunResult r = Run(container_, "y\r\n");
         ExpectFailure(r, "Flashing BIOS ...", kFailUpgrade);
         EXPECT_FALSE(WorkDirLeft());
         EXPECT_TRUE(Files(otherDrive_) == onD) << "D: changed";
     }
+}
+
+TEST_F(DosUpgrade, AFlashToolThatEndsWithExitCodeOneFailedWithoutALog) {
+    WriteBytes(inputs_ / "EXIT1.COM", Bytes{0xB8, 0x01, 0x4C, 0xCD, 0x21});  // mov ax,4C01h; int 21h
+    const Bytes program = Build("", (inputs_ / "EXIT1.COM").string());
+    ASSERT_FALSE(program.empty()) << buildFailure_;
+    const DosRunResult r = Run(program, "y\r\n");
+    ExpectFailure(r, "Flashing BIOS ...", kFailUpgrade);
+    EXPECT_FALSE(WorkDirLeft());
+}
+
+// "C:\WORK" and folders of at most 8 characters below it, `length` characters in all.
+std::string StartingDirOf(size_t length) {
+    std::string dir = "C:\\WORK";
+    for (char letter = 'A'; dir.size() < length; ++letter) {
+        const size_t left = length - dir.size();
+        size_t name = std::min<size_t>(8, left - 1);
+        if (left - name - 1 == 1) --name;  // a lone "\" cannot end the path
+        dir += '\\';
+        dir.append(name, letter);
+    }
+    return dir;
+}
+
+TEST_F(DosUpgrade, AStartingDirectoryTooDeepForTheWorkDirectoryIsRefusedBeforeAnythingIsMade) {
+    // 58 is the deepest whose work directory DOS keeps as a current directory ("C:\" and 63).
+    for (const size_t length : {58u, 60u, 68u, 74u}) {
+        SCOPED_TRACE("starting directory of " + std::to_string(length) + " characters");
+        ResetDrive();
+        const std::string start = StartingDirOf(length);
+        ASSERT_EQ(start.size(), length);
+        fs::create_directories(OnC(start.c_str()));
+        const DosRunResult r = Run(container_, "y\r\n", start);
+        if (length == 58) {
+            EXPECT_EQ(r.exitCode, 1) << r.screen.Dump();
+            EXPECT_TRUE(Flashed() == image_);
+        } else {
+            ExpectFailure(r, "Extracting files ...", kFailExtract);
+            EXPECT_TRUE(Flashed().empty());
+        }
+        EXPECT_EQ(DiskChanges(), "");
+    }
+}
+
+TEST_F(DosUpgrade, ALeftoverThatIsNotPlainFilesOrHoldsTheProgramIsRefusedUntouched) {
+    const fs::path old = drive_ / "WORK" / "VQPTEMP";
+    const auto refused = [this](const DosRunResult& r) {
+        ExpectFailure(r, "Extracting files ...", kFailExtract);
+        EXPECT_EQ(DiskChanges(), "");
+        EXPECT_FALSE(fs::exists(OnC(vq::testing::kGzipShot))) << "gzip ran";
+    };
+    // DOSBox shows every file as plain (no read-only, hidden or system attribute): those are
+    // refused by the rule DosLogicTest checks.
+    {
+        SCOPED_TRACE("a subdirectory beside a file");
+        WriteBytes(old / "NOTES.TXT", Bytes(300, 'n'));
+        WriteBytes(old / "SUB" / "X.TXT", Bytes(30, 'x'));
+        Switch(vq::testing::kShotSwitch);
+        refused(Run(container_, "y\r\n"));
+    }
+    {
+        SCOPED_TRACE("the program itself, started from the directory above");
+        ResetDrive();
+        Switch(vq::testing::kShotSwitch);
+        refused(Run(container_, "y\r\n", "C:\\WORK", "C:\\WORK\\VQPTEMP"));
+    }
+}
+
+TEST_F(DosUpgrade, ACleanUpThatLeavesAFolderIsACleanUpFailure) {
+    Switch(vq::testing::kFlashSubdirSwitch);  // the flash tool leaves a folder where it ran
+    const DosRunResult r = Run(container_, "y\r\n");
+    ExpectFailure(r, "Removing temporary files ...", "Fail to remove temporary files. Please delete VqPTemp.");
+    EXPECT_TRUE(Flashed() == image_);
+    ASSERT_TRUE(WorkDirLeft());
+    // The files went; the folder, which the clean-up does not enter, is what the user deletes.
+    std::vector<std::string> left;
+    for (const auto& e : fs::directory_iterator(FindNoCase(drive_ / "WORK", "VqPTemp"))) left.push_back(e.path().filename());
+    EXPECT_EQ(left, std::vector<std::string>{vq::testing::kFlashSubdirName});
 }
 
 }  // namespace
