@@ -1,5 +1,6 @@
 // The DOS face of the upgrade: prompt, extract, flash, clean up, power off.
 #include "dos/DosScreen.h"
+#include "dos/DosSignature.h"
 #include "dos/DosSteps.h"
 #include "dos/DosTexts.h"
 #include "dos/rt/Console.h"
@@ -24,6 +25,10 @@ int main(int argc, char** argv) {
     const TextPos status{cursor.col, cursor.row};
 
     ShowStatus(status, kStatusExtracting);
+    if (!DosSignedBytesMatch(exePath)) {
+        ShowFailure(status, kFailExtract);
+        return kExitDone;
+    }
     DosDirs dirs;
     if (!FormDirs(dirs)) {
         ShowFailure(status, kFailExtract);
