@@ -75,6 +75,7 @@ struct SignatureParts {
     Bytes dataOid = Oid(der::kOidSpcPeImageData);
     Bytes algorithmOid = Oid(der::kOidSha256);
     Bytes digest = Pattern(kSha256Bytes);
+    Bytes version = Der(der::kInteger, {1});
     static Bytes Pattern(size_t n) {
         Bytes b(n);
         for (size_t i = 0; i < n; ++i) b[i] = uint8_t(0xA0 + i);
@@ -91,7 +92,7 @@ Bytes MakeTable(const SignatureParts& p = {}) {
              Der(der::kSequence, Cat({Der(der::kSequence, Cat({p.algorithmOid, Der(0x05, {})})),
                                       Der(der::kOctetString, p.digest)}))}));
     const Bytes signedData = Der(der::kSequence,
-        Cat({Der(der::kInteger, {1}), Der(der::kSet, Der(der::kSequence, Cat({Oid(der::kOidSha256), Der(0x05, {})}))),
+        Cat({p.version, Der(der::kSet, Der(der::kSequence, Cat({Oid(der::kOidSha256), Der(0x05, {})}))),
              Der(der::kSequence, Cat({p.innerOid, Der(der::kContext0, indirect)})),
              Der(der::kContext0, Bytes(700, 'c')), Der(der::kSet, Bytes(300, 's'))}));
     const Bytes sig = Der(der::kSequence, Cat({p.outerOid, Der(der::kContext0, signedData)}));
@@ -162,6 +163,9 @@ TEST(SignedDigestWalk, RefusesWhatIsNotTheSignatureItExpects) {
         const size_t octets = at(t, Der(der::kOctetString, SignatureParts::Pattern(kSha256Bytes)));
         t[octets + 1] = 0x80;
         EXPECT_EQ(Walk(t), SignatureWalk::Malformed);
+        SignatureParts p;  // read as empty, the rest would still parse
+        p.version = {der::kInteger, 0x80};
+        EXPECT_EQ(Walk(MakeTable(p)), SignatureWalk::Malformed);
     }
     {
         SCOPED_TRACE("lengths past the table, past the certificate, past the enclosing element");
