@@ -91,25 +91,62 @@ struct Reader {
         return Enter(tag, end, contentEnd) && (pos = contentEnd, true);
     }
 
-    // An object identifier; `same` says whether it is `oid`.
-    template <uint32_t N>
-    bool Oid(uint32_t end, const uint8_t (&oid)[N], bool& same) {
+    // An object identifier; `same` says whether it is the n bytes at `oid`. One copy for every
+    // identifier: the DOS program carries it.
+    bool Oid(uint32_t end, const uint8_t* oid, uint32_t n, bool& same) {
         uint32_t contentEnd;
         if (!Enter(kOid, end, contentEnd)) return false;
-        same = contentEnd - pos == N;
-        for (uint32_t i = 0; same && i < N; ++i) same = Byte() == oid[i];
+        same = contentEnd - pos == n;
+        for (uint32_t i = 0; same && i < n; ++i) same = Byte() == oid[i];
         pos = contentEnd;
         return ok;
-    }
-
-    template <uint32_t N>
-    bool ExpectOid(uint32_t end, const uint8_t (&oid)[N]) {
-        bool same = false;
-        return Oid(end, oid, same) && same;
     }
 };
 
 }  // namespace der
+
+// The walk from the signature's start to the digest, as the drawing above has it: each step
+// takes the element at the reader's position within the innermost element entered.
+enum class WalkOp : uint8_t {
+    Enter,      // an element with this tag: go into it
+    Skip,       // an element with this tag: go past it
+    Expect,     // the object identifier kWalkOids[arg], nothing else
+    Algorithm,  // an object identifier: SHA-256 or another
+    Leave,      // past the rest of the innermost element
+};
+struct TWalkStep {
+    WalkOp op;
+    uint8_t arg;  // a tag, or an index into kWalkOids
+};
+struct TWalkOid {
+    const uint8_t* bytes;
+    uint8_t size;
+};
+inline constexpr TWalkOid kWalkOids[] = {{der::kOidSignedData, sizeof der::kOidSignedData},
+                                         {der::kOidSpcIndirectData, sizeof der::kOidSpcIndirectData},
+                                         {der::kOidSpcPeImageData, sizeof der::kOidSpcPeImageData},
+                                         {der::kOidSha256, sizeof der::kOidSha256}};
+inline constexpr TWalkStep kWalk[] = {
+    {WalkOp::Enter, der::kSequence},     // ContentInfo
+    {WalkOp::Expect, 0},                 //   signedData
+    {WalkOp::Enter, der::kContext0},
+    {WalkOp::Enter, der::kSequence},     //   SignedData
+    {WalkOp::Skip, der::kInteger},       //     version
+    {WalkOp::Skip, der::kSet},           //     digestAlgorithms
+    {WalkOp::Enter, der::kSequence},     //     ContentInfo
+    {WalkOp::Expect, 1},                 //       SpcIndirectDataContent
+    {WalkOp::Enter, der::kContext0},
+    {WalkOp::Enter, der::kSequence},     //       SpcIndirectDataContent
+    {WalkOp::Enter, der::kSequence},     //         data
+    {WalkOp::Expect, 2},                 //           SpcPeImageData
+    {WalkOp::Leave, 0},
+    {WalkOp::Enter, der::kSequence},     //         DigestInfo
+    {WalkOp::Enter, der::kSequence},     //           AlgorithmIdentifier
+    {WalkOp::Algorithm, 3},              //             SHA-256?
+    {WalkOp::Leave, 0},
+    {WalkOp::Enter, der::kOctetString},  //           digest
+};
+inline constexpr uint32_t kWalkDepth = 8;  // elements entered at most at once
 
 // Finds the digest in a certificate table of tableSize bytes whose first headLen bytes are at
 // `head` (headLen <= tableSize). Only the first entry is read: it is the signature the face's
@@ -121,23 +158,27 @@ inline SignatureWalk FindSignedDigest(const uint8_t* head, uint32_t headLen, uin
     if (certEnd < kWinCertHeaderSize || certEnd > tableSize ||
         ReadLE16(head + kWinCertTypeOffset) != kWinCertTypePkcsSignedData)
         return SignatureWalk::Malformed;
-    using namespace der;
-    Reader r{head, headLen < certEnd ? headLen : certEnd, kWinCertHeaderSize, true};
-    uint32_t contentInfo, explicit0, signedData, inner, innerExplicit0, indirect, data, digestInfo, algorithm,
-        octets;
-    bool sha256 = false;
-    const bool walked =
-        r.Enter(kSequence, certEnd, contentInfo) && r.ExpectOid(contentInfo, kOidSignedData) &&
-        r.Enter(kContext0, contentInfo, explicit0) && r.Enter(kSequence, explicit0, signedData) &&
-        r.Skip(kInteger, signedData) && r.Skip(kSet, signedData) && r.Enter(kSequence, signedData, inner) &&
-        r.ExpectOid(inner, kOidSpcIndirectData) && r.Enter(kContext0, inner, innerExplicit0) &&
-        r.Enter(kSequence, innerExplicit0, indirect) && r.Enter(kSequence, indirect, data) &&
-        r.ExpectOid(data, kOidSpcPeImageData) && (r.pos = data, r.Enter(kSequence, indirect, digestInfo)) &&
-        r.Enter(kSequence, digestInfo, algorithm) && r.Oid(algorithm, kOidSha256, sha256) &&
-        (r.pos = algorithm, r.Enter(kOctetString, digestInfo, octets));
-    if (!walked) return SignatureWalk::Malformed;
-    if (!sha256) return SignatureWalk::OtherAlgorithm;
-    if (octets - r.pos != kSha256Bytes) return SignatureWalk::Malformed;
+    der::Reader r{head, headLen < certEnd ? headLen : certEnd, kWinCertHeaderSize, true};
+    uint32_t ends[kWalkDepth + 1] = {certEnd};
+    uint32_t depth = 0;
+    bool same = false;  // the last identifier read: in the end, the digest algorithm's
+    for (const TWalkStep& step : kWalk) {
+        const uint32_t end = ends[depth];
+        bool good = true;
+        switch (step.op) {
+            case WalkOp::Enter: good = r.Enter(step.arg, end, ends[++depth]); break;
+            case WalkOp::Skip: good = r.Skip(step.arg, end); break;
+            case WalkOp::Expect:
+            case WalkOp::Algorithm:
+                good = r.Oid(end, kWalkOids[step.arg].bytes, kWalkOids[step.arg].size, same) &&
+                       (same || step.op == WalkOp::Algorithm);
+                break;
+            case WalkOp::Leave: r.pos = end, --depth; break;
+        }
+        if (!good) return SignatureWalk::Malformed;
+    }
+    if (!same) return SignatureWalk::OtherAlgorithm;
+    if (ends[depth] - r.pos != kSha256Bytes) return SignatureWalk::Malformed;
     for (uint8_t& b : digest) b = r.Byte();
     return r.ok ? SignatureWalk::Sha256 : SignatureWalk::Malformed;
 }
