@@ -1,4 +1,5 @@
 // Unpacks the container appended to the running executable into numbered files.
+#include "dos/DosExeSource.h"
 #include "dos/DosSteps.h"
 #include "dos/rt/Files.h"
 #include "dos/rt/Memory.h"
@@ -10,14 +11,6 @@ namespace {
 // More entries than this are refused: the table lives in the data group.
 constexpr uint32_t kMaxEntries = 256;
 vq::TPayloadEntry gEntries[kMaxEntries];
-
-// The executable as the format templates read it: exact reads at absolute positions.
-struct ExeSource {
-    rt::DosFile& file;
-    bool Read(uint32_t pos, void* dst, uint32_t len) {
-        return len <= 0xFFFF && file.Seek(pos) && rt::ReadExact(file.Handle(), dst, uint16_t(len));
-    }
-};
 
 // Copies one extent through the far buffer; a short read or write fails the copy.
 bool CopyExtent(rt::DosFile& exe, const vq::TPayloadEntry& extent, uint16_t out, uint16_t bufSeg) {

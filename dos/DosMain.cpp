@@ -1,5 +1,6 @@
 // The DOS face of the upgrade: prompt, extract, flash, clean up, power off.
 #include "dos/DosScreen.h"
+#include "dos/DosSignature.h"
 #include "dos/DosSteps.h"
 #include "dos/DosTexts.h"
 #include "dos/rt/Console.h"
@@ -27,7 +28,7 @@ int main(int argc, char** argv) {
     // Nothing has been created or run before this point, and a refusal here leaves the disk as it
     // was: the clean-up must not run on a directory the program did not make or check.
     DosDirs dirs;
-    if (!FormDirs(dirs) || !DosLeftoverMayBeEmptied(exePath, dirs)) {
+    if (!DosSignedBytesMatch(exePath) || !FormDirs(dirs) || !DosLeftoverMayBeEmptied(exePath, dirs)) {
         ShowFailure(status, kFailExtract);
         return kExitDone;
     }

@@ -23,7 +23,8 @@
 //            +--------------------------------+
 //
 // Signing also sets the PE checksum and the security directory entry in the image's headers;
-// the signature's digest covers everything else, the container included. The trailer of a
+// the signature's digest covers everything else before T, the container and the padding
+// included (payload/SignedDigest.h checks it). The trailer of a
 // signed file is therefore found from T, not from the file's end: the one E in T-7 .. T with
 // only zero bytes between E and T whose trailer leads to "PQV_" and whose header's TotalSize
 // is E. Zero bytes alone cannot decide, because C's high bytes are often zero.
@@ -103,6 +104,13 @@ struct TCertTable {
     uint32_t Size;
 };
 
+// Where a signed file's headers were written by the signing tool, and the table it appended.
+struct TSignedLayout {
+    TCertTable Cert;
+    uint32_t CheckSumAt;  // file offset of the optional header's CheckSum
+    uint32_t EntryAt;     // file offset of the security directory entry
+};
+
 // What a reader learned from the trailer and the header.
 struct TContainerInfo {
     uint32_t FileSize;
@@ -117,13 +125,14 @@ inline uint32_t ReadLE16(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[
 // Source: anything with `bool Read(uint32_t pos, void* dst, uint32_t len)` that reads exactly
 // len bytes at pos, or returns false.
 //
-// The security directory of the PE headers in front of the container. A file that is no PE
-// file, or whose headers cannot hold the directory, has none: such a file is read as unsigned,
-// and whatever is wrong with it shows in the container's own checks. The table is not checked
-// against the file here.
+// The security directory of the PE headers in front of the container, and where the signing
+// tool wrote into those headers (the two places a signature's digest leaves out). A file that is
+// no PE file, or whose headers cannot hold the directory, has none: such a file is read as
+// unsigned, and whatever is wrong with it shows in the container's own checks. The table is not
+// checked against the file here.
 template <class Source>
-TCertTable ReadCertTableEntry(Source& src, uint32_t fileSize) {
-    const TCertTable none{0, 0};
+TSignedLayout ReadSignedLayout(Source& src, uint32_t fileSize) {
+    const TSignedLayout none{{0, 0}, 0, 0};
     uint8_t b[kOptionalHeaderOffset + 2];
     if (fileSize < kLfanewOffset + 4 || !src.Read(0, b, 2) || ReadLE16(b) != kMzMagic ||
         !src.Read(kLfanewOffset, b, 4))
@@ -144,7 +153,18 @@ TCertTable ReadCertTableEntry(Source& src, uint32_t fileSize) {
         !src.Read(at, b, kNumberOfRvaAndSizesSize) || ReadLE32(b) <= kSecurityDirectory ||
         !src.Read(pe + kOptionalHeaderOffset + entry, b, kDataDirectorySize))
         return none;
-    return TCertTable{ReadLE32(b), ReadLE32(b + 4)};
+    return TSignedLayout{{ReadLE32(b), ReadLE32(b + 4)}, pe + kOptionalHeaderOffset + kCheckSumOffset,
+                         pe + kOptionalHeaderOffset + entry};
+}
+
+template <class Source>
+TCertTable ReadCertTableEntry(Source& src, uint32_t fileSize) {
+    return ReadSignedLayout(src, fileSize).Cert;
+}
+
+// A signing tool puts the table at an 8-byte boundary and ends the file with it.
+inline bool CertTableEndsFile(const TCertTable& t, uint32_t fileSize) {
+    return t.Offset % kCertTableAlign == 0 && t.Offset <= fileSize && t.Size == fileSize - t.Offset;
 }
 
 // The trailer that ends at `end` and the header it points at; checks that the header fits
@@ -168,8 +188,7 @@ ContainerError ReadTrailerAndHeader(Source& src, uint32_t end, TContainerInfo& i
 template <class Source>
 ContainerError FindSignedContainer(Source& src, uint32_t fileSize, TContainerInfo& info) {
     const TCertTable t = info.Cert;
-    if (t.Offset % kCertTableAlign != 0 || t.Offset > fileSize || t.Size != fileSize - t.Offset)
-        return ContainerError::BadCertTable;
+    if (!CertTableEndsFile(t, fileSize)) return ContainerError::BadCertTable;
     uint32_t found = 0;
     TContainerInfo match{};
     for (uint32_t pad = 0; pad < kCertTableAlign && pad <= t.Offset; ++pad) {

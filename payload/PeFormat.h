@@ -37,6 +37,7 @@ inline constexpr uint32_t kPe32PlusMagic = 0x20B;
 inline constexpr uint32_t kFileAlignmentOffset = 36;
 inline constexpr uint32_t kSizeOfHeadersOffset = 60;
 inline constexpr uint32_t kCheckSumOffset = 64;
+inline constexpr uint32_t kCheckSumSize = 4;
 inline constexpr uint32_t kPe32DataDirectories = 96;
 inline constexpr uint32_t kPe32PlusDataDirectories = 112;
 inline constexpr uint32_t kNumberOfRvaAndSizesSize = 4;  // the count stands just before the directories
@@ -45,6 +46,13 @@ inline constexpr uint32_t kNumberOfRvaAndSizesSize = 4;  // the count stands jus
 inline constexpr uint32_t kDataDirectorySize = 8;
 inline constexpr uint32_t kSecurityDirectory = 4;
 inline constexpr uint32_t kDebugDirectory = 6;
+
+// Attribute certificate table entry (WIN_CERTIFICATE), from its start: dwLength counts the
+// header, and an Authenticode signature follows it as PKCS#7 SignedData.
+inline constexpr uint32_t kWinCertLengthOffset = 0;
+inline constexpr uint32_t kWinCertTypeOffset = 6;
+inline constexpr uint32_t kWinCertHeaderSize = 8;
+inline constexpr uint32_t kWinCertTypePkcsSignedData = 2;
 
 // Section header, from its start.
 inline constexpr uint32_t kSectionHeaderSize = 40;

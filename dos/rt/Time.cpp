@@ -4,7 +4,6 @@
 #include "dos/rt/Regs.h"
 
 namespace vq::rt {
-namespace {
 
 uint32_t NowHundredths() {
     Regs r = NewRegs();
@@ -12,8 +11,6 @@ uint32_t NowHundredths() {
     const uint32_t h = (r.ecx >> 8) & 0xFF, m = r.ecx & 0xFF, s = (r.edx >> 8) & 0xFF, c = r.edx & 0xFF;
     return ((h * 60 + m) * 60 + s) * 100 + c;
 }
-
-}  // namespace
 
 void WaitSeconds(uint16_t seconds) {
     const uint32_t start = NowHundredths();

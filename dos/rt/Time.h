@@ -6,6 +6,8 @@
 namespace vq::rt {
 
 void WaitSeconds(uint16_t seconds);
+// The time of day in hundredths of a second (DOSBox advances it by BIOS ticks, 1/18.2 s).
+uint32_t NowHundredths();
 
 // Hundredths of a second from a to b on a clock that wraps at midnight.
 inline constexpr uint32_t kHundredthsPerDay = 24u * 60 * 60 * 100;

@@ -16,6 +16,8 @@
 
 #include "base/Product.h"
 #include "dos/DosTexts.h"
+#include "payload/PayloadFormat.h"
+#include "payload/PeFormat.h"
 #include "testing/dos/Control.h"
 #include "testing/dos/ScreenCapture.h"
 #include "testing/host/FlashImageGen.h"
@@ -83,10 +85,11 @@ protected:
     }
 
     // The program with a container: entry 11 from `bios`, or a gzip member stored as it is, and
-    // the given DOS flash tool.
-    static Bytes Build(const std::string& rawBios, const std::string& flashTool = VQ_DOS_DOUBLES "/FLASH.EXE") {
+    // the given DOS flash tool; in front of it the DOS program alone, or another image.
+    static Bytes Build(const std::string& rawBios, const std::string& flashTool = VQ_DOS_DOUBLES "/FLASH.EXE",
+                       const std::string& image = VQ_DOS_PROGRAM) {
         const fs::path out = inputs_ / "VQTEST.EXE";
-        std::string cmd = "'" VQ_VQPACK "' build --image '" VQ_DOS_PROGRAM "' --out '" + out.string() + "'";
+        std::string cmd = "'" VQ_VQPACK "' build --image '" + image + "' --out '" + out.string() + "'";
         if (!rawBios.empty()) cmd += " --raw 11";
         cmd += " '" VQ_DOS_DOUBLES "/GZIP.EXE' '" + (inputs_ / "entry2").string() + "' '" VQ_FPARTS "' '" + flashTool + "'";
         for (int i = 5; i <= 10; ++i) cmd += " '" + (inputs_ / ("entry" + std::to_string(i))).string() + "'";
@@ -481,6 +484,59 @@ TEST_F(DosUpgrade, ACleanUpThatLeavesAFolderIsACleanUpFailure) {
     std::vector<std::string> left;
     for (const auto& e : fs::directory_iterator(FindNoCase(drive_ / "WORK", "VqPTemp"))) left.push_back(e.path().filename());
     EXPECT_EQ(left, std::vector<std::string>{vq::testing::kFlashSubdirName});
+}
+
+// A signed release: the DOS program in front of a Windows image (SIGNABLE.EXE), the container
+// behind it, signed by osslsigncode. Its bytes are checked against the signature before the
+// work directory is made.
+class DosSignedRelease : public DosUpgrade {
+protected:
+    static Bytes Signed() {
+        const Bytes plain = Build("", VQ_DOS_DOUBLES "/FLASH.EXE", VQ_SIGNABLE_PE);
+        if (plain.empty()) return {};
+        const fs::path in = inputs_ / "UNSIGNED.EXE", out = inputs_ / "SIGNED.EXE";
+        WriteBytes(in, plain);
+        const std::string cmd = "'" VQ_SIGN_THROWAWAY "' '" + in.string() + "' '" + out.string() + "'";
+        if (system(cmd.c_str()) != 0) return {};
+        entry1_ = (plain[plain.size() - 4] | plain[plain.size() - 3] << 8 | plain[plain.size() - 2] << 16) +
+                  12 + 8;  // C, then the header and entry 1's record
+        return ReadBytes(out);
+    }
+    static inline size_t entry1_ = 0;
+};
+
+TEST_F(DosSignedRelease, RunsWhenIntactAndIsRefusedBeforeAnythingIsMadeWhenNot) {
+    const Bytes program = Signed();
+    ASSERT_FALSE(program.empty()) << "could not build and sign the release: " << buildFailure_;
+    {
+        SCOPED_TRACE("as signed");
+        const DosRunResult r = Run(program, "y\r\n");
+        EXPECT_EQ(r.exitCode, 1) << r.screen.Dump();
+        EXPECT_TRUE(Flashed() == image_);
+        EXPECT_EQ(DiskChanges(), "");
+    }
+    // One byte of the DOS gzip (entry 1, stored as it is: no CRC of its own would catch it), and
+    // a signature that is not PKCS#7 SignedData (the table's wCertificateType).
+    Bytes gzipChanged = program, notPkcs7 = program;
+    gzipChanged[entry1_ + 100] ^= 0x01;
+    const uint32_t pe = vq::ReadLE32(&program[vq::kLfanewOffset]);
+    const size_t entryAt = pe + vq::kOptionalHeaderOffset + vq::kPe32DataDirectories +
+                           vq::kSecurityDirectory * vq::kDataDirectorySize;  // PE32
+    const size_t table = vq::ReadLE32(&program[entryAt]);
+    ASSERT_LT(table + vq::kWinCertHeaderSize, program.size());
+    ASSERT_EQ(notPkcs7[table + vq::kWinCertTypeOffset], vq::kWinCertTypePkcsSignedData);
+    notPkcs7[table + vq::kWinCertTypeOffset] = 1;
+    for (const auto& [what, bad] : {std::pair{"a byte of the DOS gzip changed", &gzipChanged},
+                                    std::pair{"a signature that is not PKCS#7", &notPkcs7}}) {
+        SCOPED_TRACE(what);
+        ResetDrive();
+        Switch(vq::testing::kShotSwitch);  // a tool that runs leaves its screen behind
+        const DosRunResult r = Run(*bad, "y\r\n");
+        ExpectFailure(r, "Extracting files ...", kFailExtract);
+        EXPECT_EQ(DiskChanges(), "") << "something was made or changed";
+        EXPECT_FALSE(fs::exists(OnC(vq::testing::kGzipShot))) << "gzip ran";
+        EXPECT_TRUE(Flashed().empty()) << "the flash tool ran";
+    }
 }
 
 }  // namespace
