@@ -105,4 +105,10 @@ bool RestrictDllSearchToSystem() {
     return fn && fn(kLoadLibrarySearchSystem32);
 }
 
+// ---- The running image's identity, and the later loads of the run-time libraries ----
+
+NtAreMappedFilesTheSameFn LookUpNtAreMappedFilesTheSame() {
+    return LookUpNtdll<NtAreMappedFilesTheSameFn>("NtAreMappedFilesTheSame");
+}
+
 }  // namespace vq

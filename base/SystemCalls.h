@@ -80,4 +80,11 @@ AttributeListCalls LookUpAttributeListCalls();
 // offers the restriction and accepted it.
 bool RestrictDllSearchToSystem();
 
+// ---- The running image's identity, and the later loads of the run-time libraries ----
+
+// NtAreMappedFilesTheSame from ntdll: 0 (STATUS_SUCCESS) when the image mapped at the first
+// address and the file viewed at the second are one file; null where missing.
+using NtAreMappedFilesTheSameFn = NTSTATUS(NTAPI*)(PVOID, PVOID);
+NtAreMappedFilesTheSameFn LookUpNtAreMappedFilesTheSame();
+
 }  // namespace vq
