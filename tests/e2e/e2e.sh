@@ -322,9 +322,11 @@ close_during_flash() {
 readonly KNOWN_DLLS="advapi32 clbcatq combase comdlg32 coml2 difxapi gdi32 gdiplus imagehlp imm32 kernel32
   kernelbase msctf msvcrt normaliz nsi ntdll ole32 oleaut32 psapi rpcrt4 sechost setupapi shcore shell32
   shlwapi user32 wldap32 ws2_32"
-# Every other library the program's process loads in a whole upgrade here (WINEDEBUG=+loaddll).
+# Every other library the program's process loads in a whole upgrade of a signed release here
+# (WINEDEBUG=+loaddll), the signature check's among them.
 readonly PLANTED_DLLS="ucrtbase.dll zlib1.dll version.dll win32u.dll msimg32.dll uxtheme.dll msacm32.dll
-  winmm.dll comctl32.dll winex11.drv"
+  winmm.dll comctl32.dll winex11.drv dbghelp.dll compstui.dll winspool.drv bcrypt.dll crypt32.dll cryptui.dll
+  cryptnet.dll wintrust.dll rsaenh.dll"
 
 # A native-first copy of each of them beside the program, as a search that looks there first
 # would take it: none is loaded from there once the program's own code runs, and the upgrade
@@ -332,6 +334,7 @@ readonly PLANTED_DLLS="ucrtbase.dll zlib1.dll version.dll win32u.dll msimg32.dll
 dlls_planted() {
   scenario dlls_planted
   local d names="" trace="$dir/loaddll.txt" pid own loaded applog
+  check "signed" "$root/scripts/sign-throwaway" "$bin/Vorquint.exe" "$exe"
   for d in $PLANTED_DLLS; do
     cp "$WINEPREFIX/drive_c/windows/system32/$d" "$app/"
     names+=${names:+,}${d%.dll}
