@@ -39,6 +39,8 @@ std::wstring OpenableName(const std::wstring& nt) {
 
 // True when `file` is the file this program's image was mapped from.
 bool IsRunningImage(HANDLE file) {
+    // Every NT system has the call; where it is missing nothing can tell, and a file not known
+    // to be the running one is not read.
     const NtAreMappedFilesTheSameFn same = LookUpNtAreMappedFilesTheSame();
     if (!same) return false;
     const UniqueHandle mapping(CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr));
