@@ -2,10 +2,11 @@
 #include "app/Vorquint_form.h"
 
 #include "app/WorkDir.h"
+#include "base/ProcessInfo.h"
+#include "base/Product.h"
 #include "base/SystemCalls.h"
 #include "payload/RunningImage.h"
 #include "ui/StageTable.h"
-#include "upgrade/ProcessInfo.h"
 #include "upgrade/UpgradeRules.h"
 
 TForm1* Form1 = nullptr;
@@ -15,7 +16,7 @@ HANDLE FlashThreadHandle = nullptr;
 HANDLE CleanupThreadHandle = nullptr;
 HANDLE ShutdownThreadHandle = nullptr;
 
-const char* const MsgTitle = "Vorquint";
+const char* const MsgTitle = vq::kProgramName;
 const char* const MsgDescription =
     "Upgrade your Sugarbay platform to support Ivybridge processors\n"
     "Disclaimer: Do Not abort the upgrade after starting it";
@@ -33,16 +34,13 @@ constexpr bool kIs64BitProcess = true;
 constexpr bool kIs64BitProcess = false;
 #endif
 
-// The entry point's slot, filled by every call of IsWow64 (the constructor's is the only one).
-vq::IsWow64ProcessFn IsWow64ProcessEntry = nullptr;
-
 }  // namespace
 
 int IsWow64() {
-    IsWow64ProcessEntry = vq::LookUpIsWow64Process();
-    if (!IsWow64ProcessEntry) return 0;
+    const vq::IsWow64ProcessFn isWow64Process = vq::LookUpIsWow64Process();
+    if (!isWow64Process) return 0;
     BOOL wow64 = FALSE;
-    IsWow64ProcessEntry(GetCurrentProcess(), &wow64);
+    isWow64Process(GetCurrentProcess(), &wow64);
     return wow64;
 }
 
@@ -55,7 +53,6 @@ TForm1::TForm1(HWND owner) : FStage(stStopped), FIs64BitOS(0) {
     // long path at a parent folder and put the work directory there.
     FExeName = vq::RunningExePath();
     FWorkDir = vq::WorkDirOf(FExeName);
-    FStage.store(stStopped);
     FIs64BitOS = (IsWow64() != 0 || kIs64BitProcess) ? 1 : 0;
 }
 

@@ -1,6 +1,11 @@
 // The calls the program takes at run time, each looked up by name in one place.
 #include "base/SystemCalls.h"
 
+#include <string>
+
+#include "base/ProcessInfo.h"
+#include "base/RelativeFiles.h"
+
 namespace vq {
 
 namespace {
@@ -31,10 +36,16 @@ Fn LookUpNtdll(const char* name) {
 ThemeCalls gThemeCalls;
 bool gThemeLookedUp = false;
 
+void MapWineLaterLoads(const char* library);
+void MapDelayLoads(HMODULE lib);
+
 }  // namespace
 
 HMODULE LoadSystemLibrary(const char* name) {
-    return LoadLibraryExA(name, nullptr, kLoadLibrarySearchSystem32);
+    MapWineLaterLoads(name);
+    const HMODULE lib = LoadLibraryExA(name, nullptr, kLoadLibrarySearchSystem32);
+    if (lib) MapDelayLoads(lib);
+    return lib;
 }
 
 // user32 is imported, so it is mapped already.
@@ -98,11 +109,70 @@ AttributeListCalls LookUpAttributeListCalls() {
 }
 
 // A program that flashes firmware with administrator rights must never load a DLL planted beside
-// it (a downloads folder). Looked up at run time because older systems lack the call.
+// it (a downloads folder). Looked up at run time because older systems lack the calls.
 bool RestrictDllSearchToSystem() {
-    using Fn = BOOL(WINAPI*)(DWORD);
-    const auto fn = LookUpKernel32<Fn>("SetDefaultDllDirectories");
-    return fn && fn(kLoadLibrarySearchSystem32);
+    const auto restrict = LookUpKernel32<BOOL(WINAPI*)(DWORD)>("SetDefaultDllDirectories");
+    if (restrict && restrict(kLoadLibrarySearchSystem32)) return true;
+    // The program's folder stays first in the search then; the current directory at least goes.
+    if (const auto setDllDirectory = LookUpKernel32<BOOL(WINAPI*)(LPCWSTR)>("SetDllDirectoryW")) {
+        setDllDirectory(L"");
+    }
+    return false;
+}
+
+// ---- The running image's identity, and the later loads of the run-time libraries ----
+
+namespace {
+
+// What the libraries loaded at run time load later by name under Wine, whose own libraries keep
+// their delay-loads out of the delay-import table (found with WINEDEBUG=+loaddll and in their
+// import stubs). Windows' libraries name theirs in the table, which is read as well.
+struct LaterLoads {
+    const char* library;
+    const char* loads[3];
+};
+constexpr LaterLoads kWineLaterLoads[] = {
+    {kCommonControlsLibrary, {kThemeLibrary, "winmm.dll"}},
+    {kThemeLibrary, {"msimg32.dll"}},
+    {kTrustLibrary, {"imagehlp.dll", "cryptui.dll", "cryptnet.dll"}},
+};
+
+// `name` from the system directory by full path, with what it loads later; nothing when a module
+// of that name is mapped already (a later load by name would find that one too).
+void MapFromSystemDir(const char* name) {
+    if (GetModuleHandleA(name)) return;
+    MapWineLaterLoads(name);
+    const std::wstring path = SystemDir() + L'\\' + AsciiToWide(name);
+    if (const HMODULE lib = LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH)) {
+        MapDelayLoads(lib);
+    }
+}
+
+void MapWineLaterLoads(const char* library) {
+    for (const LaterLoads& entry : kWineLaterLoads) {
+        if (lstrcmpiA(entry.library, library) != 0) continue;
+        for (const char* load : entry.loads) {
+            if (load) MapFromSystemDir(load);
+        }
+    }
+}
+
+void MapDelayLoads(HMODULE lib) {
+    const auto* base = reinterpret_cast<const BYTE*>(lib);
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(
+        base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    if (nt->OptionalHeader.NumberOfRvaAndSizes <= IMAGE_DIRECTORY_ENTRY_DELAY_IMPORT) return;
+    const DWORD table = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_DELAY_IMPORT].VirtualAddress;
+    if (table == 0) return;
+    for (auto* d = reinterpret_cast<const IMAGE_DELAYLOAD_DESCRIPTOR*>(base + table); d->DllNameRVA; ++d) {
+        if (d->Attributes.RvaBased) MapFromSystemDir(reinterpret_cast<const char*>(base + d->DllNameRVA));
+    }
+}
+
+}  // namespace
+
+NtAreMappedFilesTheSameFn LookUpNtAreMappedFilesTheSame() {
+    return LookUpNtdll<NtAreMappedFilesTheSameFn>("NtAreMappedFilesTheSame");
 }
 
 }  // namespace vq

@@ -20,7 +20,11 @@ IsWow64ProcessFn LookUpIsWow64Process();
 // its import table would be looked for in its own folder first, before the search can be
 // restricted, and would run elevated. A DLL the manifest names (the common controls) still comes
 // from the side-by-side store its activation context points at. Null when there is none (or on a
-// system too old to restrict a single load).
+// system too old to restrict a single load). What the library loads later by name on its own
+// (delay-loads, loads at first use) is mapped first from the system directory by full path, so
+// that such a load finds it mapped and searches nowhere: loaders do not all apply the search
+// lock to those loads (Wine 8 looks beside the program first; Windows without
+// SetDefaultDllDirectories has no lock at all).
 HMODULE LoadSystemLibrary(const char* name);
 
 // ShutdownBlockReasonCreate and ShutdownBlockReasonDestroy from user32, or null before Vista.
@@ -77,7 +81,16 @@ struct AttributeListCalls {
 AttributeListCalls LookUpAttributeListCalls();
 
 // Restricts the DLL search of this process to the system directory. True when the system
-// offers the restriction and accepted it.
+// offers the restriction and accepted it; where it does not, the current directory is at least
+// taken out of the search, and LoadSystemLibrary's mapping of what a library loads later is all
+// that keeps a planted DLL out.
 bool RestrictDllSearchToSystem();
+
+// ---- The running image's identity, and the later loads of the run-time libraries ----
+
+// NtAreMappedFilesTheSame from ntdll: 0 (STATUS_SUCCESS) when the image mapped at the first
+// address and the file viewed at the second are one file; null where missing.
+using NtAreMappedFilesTheSameFn = NTSTATUS(NTAPI*)(PVOID, PVOID);
+NtAreMappedFilesTheSameFn LookUpNtAreMappedFilesTheSame();
 
 }  // namespace vq

@@ -5,13 +5,15 @@
 
 #include <string>
 
+#include "base/ProcessInfo.h"
 #include "base/SystemCalls.h"
 
 namespace vq {
 namespace {
 
 // The NT name of the file mapped at the program's base; empty when unknown. Windows gives the
-// file's current name, so it follows a rename of the running image.
+// file's current name, so it follows a rename of the running image; Wine keeps the name it
+// started from, which may by now be another file's.
 std::wstring MappedImageName(GetMappedFileNameWFn fn) {
     void* base = GetModuleHandleW(nullptr);
     for (DWORD size = MAX_PATH; size <= kLongestPath; size *= 2) {
@@ -35,20 +37,34 @@ std::wstring OpenableName(const std::wstring& nt) {
     return L"\\\\?\\GLOBALROOT" + nt;
 }
 
+// True when `file` is the file this program's image was mapped from.
+bool IsRunningImage(HANDLE file) {
+    // Every NT system has the call; where it is missing nothing can tell, and a file not known
+    // to be the running one is not read.
+    const NtAreMappedFilesTheSameFn same = LookUpNtAreMappedFilesTheSame();
+    if (!same) return false;
+    const UniqueHandle mapping(CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr));
+    if (!mapping.Valid()) return false;
+    void* view = MapViewOfFile(mapping.Get(), FILE_MAP_READ, 0, 0, 1);
+    if (!view) return false;
+    const bool isImage = same(GetModuleHandleW(nullptr), view) == 0;
+    UnmapViewOfFile(view);
+    return isImage;
+}
+
 }  // namespace
 
 UniqueHandle OpenRunningImage() {
     const GetMappedFileNameWFn fn = LookUpGetMappedFileName();
     if (!fn) return UniqueHandle();
-    const std::wstring before = MappedImageName(fn);
-    if (before.empty()) return UniqueHandle();
-    UniqueHandle file(CreateFileW(OpenableName(before).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+    const std::wstring name = MappedImageName(fn);
+    if (name.empty()) return UniqueHandle();
+    UniqueHandle file(CreateFileW(OpenableName(name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.Valid()) return UniqueHandle();
-    // The file now held can no longer be renamed or deleted. If the image still has the name
-    // it was opened by, the two are one file; if the image was renamed away before the open,
-    // its name differs now and what was opened stands in its place.
-    if (MappedImageName(fn) != before) return UniqueHandle();
+    // The file now held can no longer be renamed or deleted. Whether it is the one the program
+    // runs from the system says of the two objects: the image was renamed away before the
+    // open, and another file put under its name, in any number of ways a name cannot tell.
+    if (!file.Valid() || !IsRunningImage(file.Get())) return UniqueHandle();
     return file;
 }
 

@@ -6,10 +6,10 @@
 
 #include <string>
 
+#include "base/ProcessInfo.h"
 #include "base/SystemCalls.h"
 #include "payload/PayloadFormat.h"
 #include "payload/ReadSource.h"
-#include "payload/RunningImage.h"
 
 namespace vq {
 namespace {
@@ -55,21 +55,14 @@ bool HasCertTable(HANDLE exe) {
     return ReadCertTableEntry(src, uint32_t(size.QuadPart)).Size != 0;
 }
 
-// WinVerifyTrust reads through the handle; the path only names the file in its records.
-std::wstring ModulePath() {
-    std::wstring path(kLongestPath, L'\0');
-    const DWORD n = GetModuleFileNameW(nullptr, path.data(), kLongestPath);
-    path.resize(n < kLongestPath ? n : 0);
-    return path;
-}
-
 }  // namespace
 
 bool SignedBytesMatch(HANDLE exe) {
     if (!HasCertTable(exe)) return true;
     const WinVerifyTrustFn verify = LookUpWinVerifyTrust();
     if (!verify) return false;
-    const std::wstring path = ModulePath();
+    // WinVerifyTrust reads through the handle; the path only names the file in its records.
+    const std::wstring path = RunningExePath();
     WINTRUST_FILE_INFO file = {};
     file.cbStruct = sizeof file;
     file.pcwszFilePath = path.c_str();

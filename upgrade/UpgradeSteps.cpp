@@ -6,7 +6,7 @@
 #include "base/WinHandle.h"
 #include "payload/ExtractPayload.h"
 #include "payload/SignatureCheck.h"
-#include "upgrade/ProcessInfo.h"
+#include "base/ProcessInfo.h"
 #include "upgrade/RunHiddenProcess.h"
 #include "upgrade/UpgradeRules.h"
 

@@ -7,10 +7,12 @@
 
 #include <string>
 
+#include "base/Product.h"
+
 namespace vq::testing {
 
 // The confirmation box: a standard message box of the program's process with this caption.
-inline constexpr const char* kConfirmCaption = "Vorquint";
+inline constexpr const char* kConfirmCaption = kProgramName;
 inline constexpr const char* kDialogClass = "#32770";
 inline constexpr int kMessageBoxTextId = 0xFFFF;
 

@@ -317,9 +317,52 @@ close_during_flash() {
     [ "$(awk -F'\t' '$2 == "exit" { print $4 }' "$timeline")" = 0 ]
 }
 
+# Windows' KnownDLLs, and the libraries they import, which the loader maps with them: taken from
+# the system directory whatever lies beside a program.
+readonly KNOWN_DLLS="advapi32 clbcatq combase comdlg32 coml2 difxapi gdi32 gdiplus imagehlp imm32 kernel32
+  kernelbase msctf msvcrt normaliz nsi ntdll ole32 oleaut32 psapi rpcrt4 sechost setupapi shcore shell32
+  shlwapi user32 wldap32 ws2_32"
+# Every other library the program's process loads in a whole upgrade of a signed release here
+# (WINEDEBUG=+loaddll), the signature check's among them.
+readonly PLANTED_DLLS="ucrtbase.dll zlib1.dll version.dll win32u.dll msimg32.dll uxtheme.dll msacm32.dll
+  winmm.dll comctl32.dll winex11.drv dbghelp.dll compstui.dll winspool.drv bcrypt.dll crypt32.dll cryptui.dll
+  cryptnet.dll wintrust.dll rsaenh.dll"
+
+# A native-first copy of each of them beside the program, as a search that looks there first
+# would take it: none is loaded from there once the program's own code runs, and the upgrade
+# goes through. Its code begins with the search lock's lookup of kernel32 by that bare name.
+dlls_planted() {
+  scenario dlls_planted
+  local d names="" trace="$dir/loaddll.txt" pid own loaded applog
+  check "signed" "$root/scripts/sign-throwaway" "$bin/Vorquint.exe" "$exe"
+  for d in $PLANTED_DLLS; do
+    cp "$WINEPREFIX/drive_c/windows/system32/$d" "$app/"
+    names+=${names:+,}${d%.dll}
+  done
+  export VQ_TEST_FLASH_MS=1000
+  WINEDLLOVERRIDES="$WINEDLLOVERRIDES;$names=n,b" WINEDEBUG=+pid,+loaddll,+module \
+    drive --answer yes --until-stage "$S_SHUTTING_DOWN" --linger 500 --timeout 90 2>"$trace" >/dev/null
+  check "the whole upgrade ran" seen "$S_SHUTTING_DOWN"
+  check "the exact image was flashed" image_flashed
+  applog=$(winpath "$app" | sed 's/\\/\\\\/g')
+  pid=$(grep -F "Loaded L\"$applog\\\\Vorquint.exe\"" "$trace" | head -n 1 | cut -d: -f1)
+  grep "^$pid:" "$trace" >"$dir/program.txt"
+  own=$(grep -n -m1 -F 'LdrGetDllHandleEx L"kernel32" ->' "$dir/program.txt" | cut -d: -f1)
+  check "the program's trace and the start of its own code found" test -n "$pid" -a -n "$own"
+  own=${own:-1}
+  check "a planted copy is taken where a search reaches it (Wine's own start-up loads)" \
+    grep -q -F "Loaded L\"$applog\\\\" <(head -n "$own" "$dir/program.txt" | grep -v -F 'Vorquint.exe"')
+  tail -n +"$own" "$dir/program.txt" | grep -F "Loaded L\"$applog\\\\" >"$dir/from-app.txt"
+  cat "$dir/from-app.txt"
+  check "none loaded from the program's folder once its code runs" [ ! -s "$dir/from-app.txt" ]
+  loaded=$(sed -n 's/.*trace:loaddll:.*Loaded L"[^"]*\\\([^"\\]*\)".*/\1/p' "$dir/program.txt" | tr 'A-Z' 'a-z' |
+    sed 's/\.dll$//' | sort -u | grep -vxF -f <(tr ' ' '\n' <<<"$KNOWN_DLLS ${PLANTED_DLLS//.dll/} vorquint.exe" | grep .))
+  check "every library it loaded is a KnownDLL or had a copy planted: ${loaded:-all}" [ -z "$loaded" ]
+}
+
 case "${1:-}" in
   setup | declined | close_at_confirm | success | leftover | workdir_link | workdir_file | gzip_damaged | gzip_fails | bad_magic | flash_fails | \
-    flash_missing | workdir_vanishes | close_before_shutdown | close_during_flash)
+    flash_missing | workdir_vanishes | close_before_shutdown | close_during_flash | dlls_planted)
     "$1"
     [ "$1" = setup ] && exit 0
     finish ;;

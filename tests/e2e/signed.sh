@@ -35,6 +35,29 @@ swap_running() {
   check "its own image was flashed, not the other one" image_flashed
 }
 
+# The moment the process exists, before its first instruction, the program is renamed away and
+# another one put under its name: the file it would open by its start-up name is not the one it
+# runs from. Refused as a file that is not the program's own: nothing is extracted or flashed.
+swap_at_start() {
+  scenario swap_at_start
+  other_program "$dir/other.exe"
+  local attack pid
+  "$VQ_WINE" "$bin/vqswap.exe" --at-start "$(winpath "$exe")" "$(winpath "$app/Vorquint.old")" \
+    "$(winpath "$dir/other.exe")" >"$dir/attack.txt"
+  attack=$(tr -d '\r' <"$dir/attack.txt")
+  echo "$attack"
+  pid=$(sed -n 's/^pid //p' <<<"$attack")
+  check "the program started" [ -n "$pid" ]
+  check "the swap was made before the program ran" grep -qx 'replaced' <<<"$attack"
+  "$VQ_WINE" "$bin/vqdriver.exe" run --pid "$pid" --answer yes --until-stage "$S_EXTRACT_FAILED" \
+    --linger 1500 --timeout 60 | tr -d '\r' | tee "$timeline"
+  check "ends on Extract file failed" [ "$(last_field 5)" = "$S_EXTRACT_FAILED" ]
+  check "no later stage" in_order_until_failure "$S_EXTRACT_FAILED"
+  check "nothing extracted: no work directory" [ ! -e "$work" ]
+  check "the flash tool never ran" [ ! -e "$flash/flash.log" ]
+  check "no shutdown" no_shutdown
+}
+
 drive_pid() {
   "$VQ_WINE" "$bin/vqdriver.exe" run --pid "$1" --answer yes --until-stage "$S_SHUTTING_DOWN" \
     --linger 1000 --timeout 90 | tr -d '\r' | tee "$timeline"
@@ -101,7 +124,7 @@ vqpack_signed() {
 }
 
 case "${1:-}" in
-  swap_running | signed_upgrade | signed_tampered | vqpack_signed)
+  swap_running | swap_at_start | signed_upgrade | signed_tampered | vqpack_signed)
     "$1"
     finish ;;
   *) echo "usage: signed.sh SCENARIO" >&2; exit 2 ;;

@@ -8,8 +8,9 @@
 #include "app/FormIds.h"
 #include "app/Vorquint_form.h"
 #include "app/WorkDir.h"
+#include "base/ProcessInfo.h"
+#include "base/Product.h"
 #include "res/ResourceIds.h"
-#include "upgrade/ProcessInfo.h"
 #include "ui/Application.h"
 
 namespace {
@@ -42,7 +43,7 @@ TEST_F(FormTest, StateAfterConstruction) {
 }
 
 TEST_F(FormTest, WindowAndApplicationCaptions) {
-    EXPECT_EQ(TextOf(Form1->Handle()), "Zintara v1.0.983.0");
+    EXPECT_EQ(TextOf(Form1->Handle()), vq::kProductTitle);
     EXPECT_EQ(TextOf(app_->Handle()), "Zintara");
     EXPECT_EQ(GetWindow(Form1->Handle(), GW_OWNER), app_->Handle());
 }

@@ -12,6 +12,7 @@
 #include "payload/ExtractPayload.h"
 #include "payload/PayloadEntries.h"
 #include "payload/RunningImage.h"
+#include "testing/win/tests/DoubleRunner.h"
 #include "tests/host/payload/ContainerSamples.h"
 
 namespace vq::test {
@@ -285,6 +286,35 @@ TEST(RunningImage, HeldIsTheProgramsOwnFileAndCannotBeSwapped) {
     EXPECT_FALSE(UniqueHandle(CreateFileW(self, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                           nullptr, OPEN_EXISTING, 0, nullptr)).Valid());
     EXPECT_FALSE(DeleteFileW(self));
+}
+
+// A copy of this test program, run from a folder of its own, renames its file away and puts a
+// byte-for-byte copy under the old name before it opens its image: same name, same bytes,
+// another file. Set, the variable names the mode; the copy ends with the result.
+constexpr const char* kSwapProbe = "VQ_TEST_SWAPPED_IMAGE";
+constexpr DWORD kHeldOwnFile = 0, kRefused = 1, kHeldAnother = 2, kNoSwap = 3;
+
+DWORD SwappedImageProbe() {
+    wchar_t self[MAX_PATH];
+    if (GetModuleFileNameW(nullptr, self, MAX_PATH) == 0) return kNoSwap;
+    const std::wstring away = std::wstring(self) + L".away";
+    if (!MoveFileExW(self, away.c_str(), 0) || !CopyFileW(away.c_str(), self, TRUE)) return kNoSwap;
+    const UniqueHandle held = OpenRunningImage();
+    if (!held.Valid()) return kRefused;
+    // Which of the two files was held shows in which one can no longer be renamed.
+    return MoveFileExW(away.c_str(), (away + L"2").c_str(), 0) ? kHeldAnother : kHeldOwnFile;
+}
+
+TEST(RunningImage, AnotherFileUnderItsNameBeforeTheOpenIsRefused) {
+    if (GetEnvironmentVariableA(kSwapProbe, nullptr, 0) != 0) ExitProcess(SwappedImageProbe());
+    testing::ScratchDir folder{"swapped"};
+    const std::string probe = folder / "probe.exe";
+    char self[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    ASSERT_TRUE(CopyFileA(self, probe.c_str(), FALSE));
+    testing::ScopedEnv mode(kSwapProbe, "1");
+    const std::string args = "\"" + probe + "\" --gtest_filter=RunningImage.AnotherFile*";
+    EXPECT_EQ(testing::RunTool(probe, args, folder.Path()), kRefused);
 }
 
 }  // namespace

@@ -7,6 +7,9 @@
 
 namespace vq {
 
+// The kernel's own limit for a path, in UTF-16 units.
+inline constexpr unsigned long kLongestPath = 32768;
+
 // Full path of the running executable (the application's ExeName); "" if it cannot be had.
 std::wstring RunningExePath();
 

@@ -1,15 +1,9 @@
 // Where the running program and the system live: full paths from the kernel, never truncated.
-#include "upgrade/ProcessInfo.h"
+#include "base/ProcessInfo.h"
 
 #include <windows.h>
 
 namespace vq {
-
-namespace {
-
-constexpr DWORD kLongestPath = 32768;  // the kernel's own limit for a path
-
-}  // namespace
 
 std::wstring RunningExePath() {
     // GetModuleFileNameW cuts a long path short without saying so, except by filling the buffer.
