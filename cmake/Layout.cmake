@@ -12,6 +12,11 @@ set(VQ_TEXT_RVA 0x6000)
 math(EXPR VQ_TEXT_START_X86_64 "0x140000000 + ${VQ_TEXT_RVA}" OUTPUT_FORMAT HEXADECIMAL)
 math(EXPR VQ_TEXT_START_I686 "0x400000 + ${VQ_TEXT_RVA}" OUTPUT_FORMAT HEXADECIMAL)
 
+# The most the release image (the DOS part and the Windows program: everything before the
+# payload) may take; the release check holds the win32 build to it. Growing past it is a decision:
+# raise it here, saying why.
+set(VQ_IMAGE_BUDGET 98304)  # 96 KiB
+
 # The same values for the compiler (-D), and for the linker script (--defsym).
 set(VQ_LAYOUT_DEFINITIONS VQ_PE_HEADER_OFFSET=${VQ_PE_HEADER_OFFSET} VQ_DOS_IMAGE_END=${VQ_DOS_IMAGE_END}
     VQ_TEXT_RVA=${VQ_TEXT_RVA})

@@ -53,7 +53,9 @@ inline constexpr uint32_t kCertTableAlign = 8;  // and so at most 7 bytes of pad
 
 struct TPayloadHeader {
     uint32_t Magic;
-    uint32_t TotalSize;   // written by packers, never read by the program
+    // The faces read it only in a signed file, where it tells which end is the container's;
+    // vqpack verify holds every file to it.
+    uint32_t TotalSize;
     uint32_t EntryCount;  // records + 1: entry 0 is the image and has no record
 };
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "payload/PayloadFormat.h"
+#include "payload/PeFormat.h"
 #include "tools/vqpack/Bytes.h"
 #include "tools/vqpack/Verify.h"
 
@@ -18,8 +19,8 @@ uint64_t Le16(const uint8_t* p) { return uint64_t(p[0]) | uint64_t(p[1]) << 8; }
 void ModelCertTable(const uint8_t* d, uint64_t size, uint64_t& offset, uint64_t& length) {
     offset = length = 0;
     if (size < 0x40 || d[0] != 'M' || d[1] != 'Z') return;
-    const uint64_t pe = vq::ReadLE32(d + 0x3C);
-    if (pe + 26 > size || vq::ReadLE32(d + pe) != 0x4550) return;
+    const uint64_t pe = vq::ReadLE32(d + vq::kLfanewOffset);
+    if (pe + 26 > size || vq::ReadLE32(d + pe) != vq::kPeSignature) return;
     const uint64_t magic = Le16(d + pe + 24);
     const uint64_t dirs = magic == 0x10B ? 96 : magic == 0x20B ? 112 : 0;
     if (dirs == 0 || Le16(d + pe + 20) < dirs + 40 || pe + 24 + dirs + 40 > size) return;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "payload/PayloadFormat.h"
+#include "payload/PeFormat.h"
 #include "tools/vqpack/Bytes.h"
 #include "tools/vqpack/Stub.h"
 
@@ -36,7 +37,7 @@ uint16_t Get16(const vq::Bytes& b, uint32_t at) { return uint16_t(b[at] | b[at +
 // at 0x5000 followed by zeros. Only SizeOfHeaders, CheckSum, PointerToSymbolTable and the
 // sections' file pointers may differ; the splice writes nothing else there.
 bool HeadersAsCopied(const vq::Bytes& dos, const vq::Bytes& pe, const vq::Bytes& out, uint32_t newHeaders) {
-    const uint32_t from = vq::ReadLE32(&pe[0x3C]), opt = from + 24;
+    const uint32_t from = vq::ReadLE32(&pe[vq::kLfanewOffset]), opt = from + 24;
     const uint32_t sections = opt + Get16(pe, from + 20), count = Get16(pe, from + 6);
     const uint32_t headersEnd = sections + count * 40;
     std::vector<bool> patched(headersEnd - from, false);
@@ -47,7 +48,7 @@ bool HeadersAsCopied(const vq::Bytes& dos, const vq::Bytes& pe, const vq::Bytes&
     for (uint32_t i = 0; i < count; ++i)
         for (uint32_t field : {20u, 24u, 28u}) mark(sections + i * 40 + field);
     vq::Bytes expect(dos);
-    vq::WriteLE32(&expect[0x3C], kPeAt);
+    vq::WriteLE32(&expect[vq::kLfanewOffset], kPeAt);
     expect.resize(kPeAt, 0);
     expect.insert(expect.end(), pe.begin() + from, pe.begin() + headersEnd);
     expect.resize(newHeaders, 0);
@@ -70,10 +71,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (err.empty()) abort();
         return 0;
     }
-    if (out.size() < kPeAt + 24 + 64 || !std::equal(dos.begin(), dos.begin() + 0x3C, out.begin()) ||
-        vq::ReadLE32(&out[0x3C]) != kPeAt || vq::ReadLE32(&out[kPeAt]) != 0x4550)
+    using vq::kLfanewOffset;
+    if (out.size() < kPeAt + 24 + 64 || !std::equal(dos.begin(), dos.begin() + kLfanewOffset, out.begin()) ||
+        vq::ReadLE32(&out[kLfanewOffset]) != kPeAt || vq::ReadLE32(&out[kPeAt]) != vq::kPeSignature)
         abort();
-    const uint32_t oldHeaders = SizeOfHeaders(pe, vq::ReadLE32(&pe[0x3C])), newHeaders = SizeOfHeaders(out, kPeAt);
+    const uint32_t oldHeaders = SizeOfHeaders(pe, vq::ReadLE32(&pe[kLfanewOffset]));
+    const uint32_t newHeaders = SizeOfHeaders(out, kPeAt);
     if (newHeaders < kPeAt || out.size() - newHeaders != pe.size() - oldHeaders) abort();
     if (!HeadersAsCopied(dos, pe, out, newHeaders)) abort();
     return 0;

@@ -9,10 +9,10 @@ namespace vq::testing {
 
 namespace {
 
-// Runs a Unix program (Wine starts those too) on the Unix names of Windows paths; false when a
-// name cannot be had or the program cannot start. Its handle is signalled before it has done its
-// work, so the caller looks for the outcome.
-bool RunUnixOn(const char* program, const std::vector<std::string>& paths) {
+// Runs a Unix program (Wine starts those too) on the Unix names of Windows paths, then `tail`;
+// false when a name cannot be had or the program cannot start. Its handle is signalled before it
+// has done its work, so the caller looks for the outcome.
+bool RunUnixOn(const char* program, const std::vector<std::string>& paths, const char* tail = "") {
     using UnixNameFn = char*(CDECL*)(const WCHAR*);
     const auto unixName = reinterpret_cast<UnixNameFn>(reinterpret_cast<void*>(
         GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name")));
@@ -30,6 +30,7 @@ bool RunUnixOn(const char* program, const std::vector<std::string>& paths) {
         command.append(" \"").append(name).append("\"");
         HeapFree(GetProcessHeap(), 0, name);
     }
+    command.append(tail);
     STARTUPINFOA si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
@@ -61,16 +62,35 @@ void RemoveLink(const std::string& link) {
     }
 }
 
+// Removes `dir` once it is empty. Wine neither lists nor deletes a link whose target is gone, so
+// a folder holding one looks empty and still cannot be removed: such links go from the Unix side
+// (find's -delete follows no link and removes no folder).
+void RemoveEmptied(const std::string& dir) {
+    if (RemoveDirectoryA(dir.c_str()) || GetLastError() != ERROR_DIR_NOT_EMPTY) return;
+    if (!RunUnixOn("/usr/bin/find", {dir}, " -mindepth 1 -maxdepth 1 -type l -delete")) return;
+    for (int i = 0; i < 500 && !RemoveDirectoryA(dir.c_str()); ++i) Sleep(10);
+}
+
 }  // namespace
 
+// Made new, never reused: Wine hands out the same process ids run after run, so a name made of
+// the id alone meets whatever a failed run left behind. The time tells runs apart, the count the
+// folders of one run.
 ScratchDir::ScratchDir(const char* tag) {
     char temp[MAX_PATH];
     GetTempPathA(sizeof temp, temp);
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    const std::string run = std::to_string(GetCurrentProcessId()) + "-" +
+                            std::to_string(uint64_t(now.dwHighDateTime) << 32 | now.dwLowDateTime);
     static unsigned counter = 0;
-    path_ = std::string(temp) + "vqt-" + tag + "-" + std::to_string(GetCurrentProcessId()) + "-" +
-            std::to_string(++counter);
-    DeleteTree(path_);
-    EXPECT_TRUE(CreateDirectoryA(path_.c_str(), nullptr)) << path_;
+    DWORD error = ERROR_ALREADY_EXISTS;
+    for (int tries = 0; tries < 100 && error == ERROR_ALREADY_EXISTS; ++tries) {
+        path_ = std::string(temp) + "vqt-" + tag + "-" + run + "-" + std::to_string(++counter);
+        if (CreateDirectoryA(path_.c_str(), nullptr)) return;
+        error = GetLastError();
+    }
+    ADD_FAILURE() << "cannot make a scratch folder " << path_ << " (error " << error << ")";
 }
 
 ScratchDir::~ScratchDir() {
@@ -101,7 +121,7 @@ void DeleteTree(const std::string& path) {
         } while (FindNextFileA(search, &found));
         FindClose(search);
     }
-    RemoveDirectoryA(path.c_str());
+    RemoveEmptied(path);
 }
 
 bool MakeDirectoryLink(const std::string& link, const std::string& target) {

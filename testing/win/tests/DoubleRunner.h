@@ -10,7 +10,8 @@
 
 namespace vq::testing {
 
-// A fresh folder under %TEMP%, deleted with everything in it when the object goes.
+// A folder under %TEMP% made new for this object (never one found there), deleted with everything
+// in it when the object goes.
 class ScratchDir {
 public:
     explicit ScratchDir(const char* tag);
@@ -24,7 +25,8 @@ private:
     std::string path_;
 };
 
-// Deletes everything below and at path; a link is removed by itself, never followed.
+// Deletes everything below and at path; a link is removed by itself, never followed, also one
+// whose target is gone.
 void DeleteTree(const std::string& path);
 
 // Makes `link` a symbolic link to the directory `target`, as a Unix symlink (Wine shows it as a

@@ -95,7 +95,8 @@ TEST(PayloadFormat, EntryCountZeroAndOneHoldNoRecords) {
     EXPECT_TRUE(p.Extents.empty());
 }
 
-// What readers never look at: TotalSize, bytes before the trailer, where Offset points.
+// What an unsigned file's readers never look at: TotalSize (a signed file's readers do), bytes
+// before the trailer, where Offset points.
 TEST(PayloadFormat, AcceptsWhatOnlyTheWriterPromises) {
     const Parsed base = Parse(SmallContainer());
     for (uint32_t total : {0u, 1u, 0xFFFFFFFFu}) {

@@ -175,7 +175,7 @@ TEST_F(ExtractPayloadTest, ANameAlreadyTakenIsNeverWrittenThrough) {
     EXPECT_EQ(Listing(), FirstNames(2));
 }
 
-TEST_F(ExtractPayloadTest, TotalSizeIsNeverRead) {
+TEST_F(ExtractPayloadTest, UnsignedFileIgnoresTotalSize) {
     for (uint32_t total : {0u, 7u, 0xFFFFFFFFu}) {
         RemoveTree(dest_);
         ASSERT_TRUE(CreateDirectoryA(dest_.c_str(), nullptr));
