@@ -433,6 +433,9 @@ TEST_F(VqpackCli, RefusesWhatCannotWork) {
     const std::string words = "signed.exe: the image carries a certificate table";
     EXPECT_EQ(stubSays.rfind("vqpack stub: " + words, 0), 0u) << stubSays;
     EXPECT_EQ(Err(), "vqpack build: " + stubSays.substr(strlen("vqpack stub: "))) << Err();
+    // stub blames the input at fault.
+    EXPECT_EQ(Run("stub image.exe signed.exe s.exe"), 1);
+    EXPECT_EQ(Err(), "vqpack stub: image.exe: the DOS program is not an MZ file\n");
 
     // What verify would refuse is never written.
     MakeInputs(false);
