@@ -12,10 +12,10 @@ constexpr const char* kUsage =
     "\n"
     "  build    --image IMAGE --out FILE [OPTION]... ENTRY...\n"
     "           append a payload container to IMAGE (entries 1 to 11 in order)\n"
-    "  list     FILE [--json]        show the container's entries\n"
-    "  verify   FILE                 check every rule a packed payload follows\n"
-    "  extract  FILE DIR [--numbered]  write each entry to a file in DIR\n"
-    "  stub     DOSPROG PE_IN PE_OUT  place the DOS program into a linked image\n"
+    "  list     FILE [--json]            show the container's entries\n"
+    "  verify   FILE                     ok only for a package both faces accept\n"
+    "  extract  FILE DIR [--numbered]    write each entry to a file in DIR\n"
+    "  stub     DOSPROG PE_IN PE_OUT     place the DOS program into a linked image\n"
     "\n"
     "'vqpack COMMAND --help' explains one command. Exit codes: 0 done, 1 failed, 2 usage.\n";
 
