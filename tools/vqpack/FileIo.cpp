@@ -268,12 +268,23 @@ bool WriteFileAtomic(const std::string& path, const uint8_t* data, size_t size, 
         gPendingTemp = nullptr;
         return false;
     }
+#ifdef _WIN32
+    // Windows moves nothing over a read-only file: one that CheckOutput let through (--force)
+    // loses the attribute for the move, and the new file takes it back.
+    const DWORD attrs = GetFileAttributesA(path.c_str());
+    const bool readOnly = attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_READONLY) != 0 &&
+                          (attrs & FILE_ATTRIBUTE_DIRECTORY) == 0;
+    if (readOnly) SetFileAttributesA(path.c_str(), attrs & ~DWORD(FILE_ATTRIBUTE_READONLY));
+#endif
     std::error_code ec;
     std::filesystem::rename(temp, path, ec);
     if (ec) {
         err = path + ": " + ec.message();
         remove(temp.c_str());
     }
+#ifdef _WIN32
+    if (readOnly) SetFileAttributesA(path.c_str(), ec ? attrs : GetFileAttributesA(path.c_str()) | FILE_ATTRIBUTE_READONLY);
+#endif
     gPendingTemp = nullptr;
     return !ec;
 }
