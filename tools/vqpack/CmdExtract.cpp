@@ -5,28 +5,34 @@
 #include <filesystem>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "payload/PayloadEntries.h"
 #include "tools/vqpack/CommandLine.h"
 #include "tools/vqpack/Commands.h"
 #include "tools/vqpack/ContainerView.h"
 #include "tools/vqpack/FileIo.h"
+#include "tools/vqpack/GzipMember.h"
 
 namespace vq {
 namespace {
 
+constexpr const char* kExtract = "extract";
+
 constexpr const char* kExtractUsage =
-    "usage: vqpack extract FILE DIR [--numbered]\n"
+    "usage: vqpack extract FILE DIR [--numbered] [--force]\n"
     "  Writes entry i of FILE's container into DIR (created if missing) under the Windows\n"
     "  program's name for it (entry 0 is the image, \"Vorquint.exe\"), or with --numbered as\n"
-    "  VQExt_0 .. VQExt_<N-1> like the DOS program. Existing files are replaced.\n";
+    "  VQExt_0 .. VQExt_<N-1> like the DOS program. Every \".gz\" entry is checked as verify\n"
+    "  checks it first: a damaged one fails the command and nothing is written. Existing files\n"
+    "  are replaced, but never FILE itself, and a read-only one only with --force.\n";
 
 }  // namespace
 
 int RunExtractCommand(int argc, char** argv) {
     std::string paths[2];
     int pathCount = 0;
-    bool numbered = false;
+    bool numbered = false, force = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (IsHelp(argv[i])) {
@@ -35,43 +41,53 @@ int RunExtractCommand(int argc, char** argv) {
         }
         if (arg == "--numbered")
             numbered = true;
+        else if (arg == "--force")
+            force = true;
         else if (arg.size() > 1 && arg[0] == '-')
-            return UsageError(kExtractUsage, "unknown option '" + arg + "'");
+            return UsageError(kExtract, "unknown option '" + arg + "'");
         else if (pathCount == 2)
-            return UsageError(kExtractUsage, "too many arguments");
+            return UsageError(kExtract, "too many arguments");
         else
             paths[pathCount++] = arg;
     }
-    if (pathCount != 2) return UsageError(kExtractUsage, "FILE and DIR are both needed");
+    if (pathCount != 2) return UsageError(kExtract, "FILE and DIR are both needed");
 
+    std::vector<InputFile> input(1);
     Bytes file;
     ContainerView view;
     std::string err;
-    if (!LoadContainerFile(paths[0], file, view, err)) {
-        fprintf(stderr, "vqpack extract: %s\n", err.c_str());
-        return kExitFailed;
+    if (!StatInput(paths[0], input[0], err) || !LoadContainerFile(paths[0], file, view, err))
+        return Failed(kExtract, err);
+    if (!numbered && view.Extents.size() > kPayloadEntryCount)
+        return Failed(kExtract, paths[0] + ": " + CountOf(view.Extents.size(), "entry", "entries") + " but only " +
+                                    std::to_string(kPayloadEntryCount) + " names; use --numbered");
+    // What the program would find damaged only when gzip runs is refused here before any file
+    // exists, so that no damaged member ever stands under its name.
+    bool damaged = false;
+    for (uint32_t i = 1; i < view.Extents.size() && i < kPayloadEntryCount; ++i) {
+        if (!kPayloadEntries[i].Gzip) continue;
+        const TPayloadEntry& e = view.Extents[i];
+        GzipContents contents;
+        for (const std::string& p : CheckGzipMember(file.data() + e.Offset, e.Length, contents)) {
+            Failed(kExtract, paths[0] + ": entry " + std::to_string(i) + " (" + kPayloadFileNames[i] + "): " + p);
+            damaged = true;
+        }
     }
-    if (!numbered && view.Extents.size() > kPayloadEntryCount) {
-        fprintf(stderr, "vqpack extract: %s: %zu entries but only %u names; use --numbered\n",
-                paths[0].c_str(), view.Extents.size(), kPayloadEntryCount);
-        return kExitFailed;
+    if (damaged) return Failed(kExtract, "nothing written");
+    std::vector<std::string> outs;
+    for (uint32_t i = 0; i < view.Extents.size(); ++i) {
+        const std::string name = numbered ? kDosEntryNamePrefix + std::to_string(i) : kPayloadFileNames[i];
+        outs.push_back((std::filesystem::path(paths[1]) / name).string());
+        if (!CheckOutput(outs.back(), input, force, err)) return Failed(kExtract, err);
     }
     std::error_code ec;
     std::filesystem::create_directories(paths[1], ec);
-    if (ec) {
-        fprintf(stderr, "vqpack extract: %s: %s\n", paths[1].c_str(), ec.message().c_str());
-        return kExitFailed;
-    }
+    if (ec) return Failed(kExtract, paths[1] + ": " + ec.message());
     for (uint32_t i = 0; i < view.Extents.size(); ++i) {
-        const std::string name = numbered ? kDosEntryNamePrefix + std::to_string(i) : kPayloadFileNames[i];
-        const std::string out = (std::filesystem::path(paths[1]) / name).string();
         const TPayloadEntry& e = view.Extents[i];
-        if (!WriteFileAtomic(out, file.data() + e.Offset, e.Length, err)) {
-            fprintf(stderr, "vqpack extract: %s\n", err.c_str());
-            return kExitFailed;
-        }
+        if (!WriteFileAtomic(outs[i], file.data() + e.Offset, e.Length, err)) return Failed(kExtract, err);
     }
-    printf("%zu files written to %s\n", view.Extents.size(), paths[1].c_str());
+    printf("%s written to %s\n", CountOf(view.Extents.size(), "file", "files").c_str(), paths[1].c_str());
     return kExitOk;
 }
 

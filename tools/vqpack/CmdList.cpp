@@ -14,6 +14,8 @@
 namespace vq {
 namespace {
 
+constexpr const char* kList = "list";
+
 constexpr const char* kListUsage =
     "usage: vqpack list FILE [--json]\n"
     "  Shows the image size C, the entry count and each entry's number, name, Offset and\n"
@@ -41,25 +43,35 @@ GzipSummary Summarise(const uint8_t* data, size_t size) {
 
 const char* EntryName(uint32_t i) { return i < kPayloadEntryCount ? kPayloadFileNames[i] : kUnnamed; }
 
-// Names inside the members are 8-bit text from whoever made them: both outputs show them with
-// quotes, backslashes, control characters and bytes above 0x7E escaped as JSON escapes them, so
-// nothing in a name reaches the terminal raw.
+// Names inside the members are ISO 8859-1 text from whoever made them: both outputs show them
+// in UTF-8, with quotes, backslashes and control characters (C0, DEL and C1) escaped as JSON
+// escapes them, so nothing in a name reaches the terminal raw.
 std::string EscapeText(const std::string& s) {
     std::string out;
     for (unsigned char c : s) {
         if (c == '"' || c == '\\') {
             out += '\\';
             out += char(c);
-        } else if (c < 0x20 || c >= 0x7F) {
-            // Stored names are 8-bit; show each byte as its Latin-1 code point.
+        } else if (c < 0x20 || (c >= 0x7F && c < 0xA0)) {
             char buf[8];
             snprintf(buf, sizeof buf, "\\u%04x", c);
             out += buf;
+        } else if (c >= 0xA0) {
+            out += char(0xC0 | c >> 6);  // U+00A0 .. U+00FF in two UTF-8 bytes
+            out += char(0x80 | (c & 0x3F));
         } else {
             out += char(c);
         }
     }
     return out;
+}
+
+// text padded to width columns; a UTF-8 character takes one however many bytes it has.
+std::string PadRight(std::string text, size_t width) {
+    size_t columns = 0;
+    for (unsigned char c : text) columns += (c & 0xC0) != 0x80;
+    if (columns < width) text.append(width - columns, ' ');
+    return text;
 }
 
 std::string JsonString(const std::string& s) {
@@ -106,7 +118,7 @@ void PrintTable(const std::string& path, const Bytes& file, const ContainerView&
         printf("%3u  %-18s %10u %10u", i, EntryName(i), e.Offset, e.Length);
         const GzipSummary g = i ? Summarise(file.data() + e.Offset, e.Length) : GzipSummary{};
         if (g.Present)
-            printf("  %-15s %-20s %08x %10u", g.Header.HasName ? EscapeText(g.Header.Name).c_str() : "-",
+            printf("  %s %-20s %08x %10u", PadRight(g.Header.HasName ? EscapeText(g.Header.Name) : "-", 15).c_str(),
                    FormatUtcTime(g.Header.Mtime).c_str(), g.Crc32, g.Isize);
         printf("\n");
     }
@@ -125,21 +137,18 @@ int RunListCommand(int argc, char** argv) {
         if (strcmp(argv[i], "--json") == 0)
             json = true;
         else if (argv[i][0] == '-' && argv[i][1] != '\0')
-            return UsageError(kListUsage, std::string("unknown option '") + argv[i] + "'");
+            return UsageError(kList, std::string("unknown option '") + argv[i] + "'");
         else if (path.empty())
             path = argv[i];
         else
-            return UsageError(kListUsage, "more than one FILE given");
+            return UsageError(kList, "more than one FILE given");
     }
-    if (path.empty()) return UsageError(kListUsage, "no FILE given");
+    if (path.empty()) return UsageError(kList, "no FILE given");
 
     Bytes file;
     ContainerView view;
     std::string err;
-    if (!LoadContainerFile(path, file, view, err)) {
-        fprintf(stderr, "vqpack list: %s\n", err.c_str());
-        return kExitFailed;
-    }
+    if (!LoadContainerFile(path, file, view, err)) return Failed(kList, err);
     if (json)
         PrintJson(path, file, view);
     else

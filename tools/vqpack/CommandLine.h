@@ -1,8 +1,10 @@
-// What every vqpack subcommand shares on its command line: the exit codes, --help and the usage
-// error.
+// What every vqpack subcommand shares on its command line: the exit codes, --help, and how it
+// reports: every line on stderr starts "vqpack COMMAND: ".
 #pragma once
 
 #include <string>
+
+#include "tools/vqpack/Wording.h"
 
 namespace vq {
 
@@ -12,7 +14,11 @@ inline constexpr int kExitUsage = 2;
 
 bool IsHelp(const char* arg);
 
-// Prints "vqpack: <what>" and the subcommand's usage line to stderr; returns kExitUsage.
-int UsageError(const char* usage, const std::string& what);
+// Prints "vqpack COMMAND: <what>" and one line pointing to COMMAND's --help; returns
+// kExitUsage. command is nullptr for vqpack itself.
+int UsageError(const char* command, const std::string& what);
+
+// Prints "vqpack COMMAND: <what>"; returns kExitFailed.
+int Failed(const char* command, const std::string& what);
 
 }  // namespace vq

@@ -1,6 +1,7 @@
 // The gzip members the payload carries: making them with zlib, reading their header, checking them.
 #include "tools/vqpack/GzipMember.h"
 
+#include <stdio.h>
 #include <zlib.h>
 
 #include "payload/PayloadFormat.h"
@@ -148,6 +149,41 @@ std::vector<std::string> CheckGzipMember(const uint8_t* data, size_t size, GzipC
         problems.push_back(std::to_string(size - contents.MemberSize) +
                            " bytes follow the gzip member");
     return problems;
+}
+
+bool StoredNameFromUtf8(const std::string& utf8, std::string& latin1, std::string& err) {
+    latin1.clear();
+    for (size_t i = 0; i < utf8.size();) {
+        const uint8_t b = uint8_t(utf8[i]);
+        // One byte for ASCII, two (110xxxxx 10xxxxxx) for every other code point up to U+00FF.
+        uint32_t cp = b;
+        size_t len = 1;
+        if (b >= 0x80) {
+            len = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC2 ? 2 : 0;
+            bool sound = len != 0 && len <= utf8.size() - i;
+            cp = len == 2 ? b & 0x1Fu : len == 3 ? b & 0x0Fu : b & 0x07u;
+            for (size_t k = 1; sound && k < len; ++k) {
+                const uint8_t c = uint8_t(utf8[i + k]);
+                sound = (c & 0xC0) == 0x80;
+                cp = cp << 6 | (c & 0x3Fu);
+            }
+            static const uint32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};  // shorter forms are not UTF-8
+            if (!sound || b > 0xF4 || cp < kLeast[len]) {
+                err = "'" + utf8 + "' is not UTF-8 text";
+                return false;
+            }
+            if (cp > 0xFF) {
+                char code[32];
+                snprintf(code, sizeof code, "' (U+%04X) in '", unsigned(cp));
+                err.assign(1, '\'').append(utf8, i, len).append(code).append(utf8);
+                err += "' has no ISO 8859-1 form, which gzip stores names in; give another NAME";
+                return false;
+            }
+        }
+        latin1 += char(cp);
+        i += len;
+    }
+    return true;
 }
 
 bool MakeGzipMember(const uint8_t* data, size_t size, const std::string& storedName,

@@ -20,6 +20,8 @@ inline constexpr uint8_t kGzipXflMaximum = 2;   // compressed with the slowest, 
 inline constexpr uint8_t kGzipOsNtfs = 11;
 inline constexpr size_t kGzipFixedHeaderSize = 10;
 inline constexpr size_t kGzipTrailerSize = 8;  // CRC32, ISIZE
+// Deflate never shrinks data further: a 258-byte match costs at least two bits.
+inline constexpr size_t kDeflateBestRatio = 1032;
 
 struct GzipHeader {
     uint8_t Method = 0;
@@ -60,6 +62,10 @@ bool InflateGzipMember(const uint8_t* data, size_t size, const GzipHeader& heade
 // one sound member with the header values above, a stored name, CRC32 and ISIZE matching and
 // nothing after it. Empty when it is sound; contents is filled when it could be inflated.
 std::vector<std::string> CheckGzipMember(const uint8_t* data, size_t size, GzipContents& contents);
+
+// gzip stores FNAME in ISO 8859-1. The name as typed (UTF-8) in that encoding; false with the
+// reason when it is no UTF-8 or holds a character ISO 8859-1 lacks.
+bool StoredNameFromUtf8(const std::string& utf8, std::string& latin1, std::string& err);
 
 // One member of data with zlib at its best compression, header FNAME = storedName and MTIME =
 // mtime, XFL 2, OS 11. The same inputs always give the same bytes.

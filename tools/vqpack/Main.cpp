@@ -10,19 +10,19 @@ namespace {
 constexpr const char* kUsage =
     "usage: vqpack COMMAND ...\n"
     "\n"
-    "  build    --image IMAGE --out FILE [--mtime TIME] [--raw N]... ENTRY...\n"
-    "           append a payload container to IMAGE (entries 1.. in order)\n"
-    "  list     FILE [--json]        show the container's entries\n"
-    "  verify   FILE                 check every rule a packed payload follows\n"
-    "  extract  FILE DIR [--numbered]  write each entry to a file in DIR\n"
-    "  stub     ...                  place the DOS program into a linked image\n"
+    "  build    --image IMAGE --out FILE [OPTION]... ENTRY...\n"
+    "           append a payload container to IMAGE (entries 1 to 11 in order)\n"
+    "  list     FILE [--json]            show the container's entries\n"
+    "  verify   FILE                     ok only for a package both faces accept\n"
+    "  extract  FILE DIR [--numbered]    write each entry to a file in DIR\n"
+    "  stub     DOSPROG PE_IN PE_OUT     place the DOS program into a linked image\n"
     "\n"
     "'vqpack COMMAND --help' explains one command. Exit codes: 0 done, 1 failed, 2 usage.\n";
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) return vq::UsageError(kUsage, "no command given");
+    if (argc < 2) return vq::UsageError(nullptr, "no command given");
     const char* cmd = argv[1];
     if (vq::IsHelp(cmd)) {
         fputs(kUsage, stdout);
@@ -33,5 +33,5 @@ int main(int argc, char** argv) {
     if (strcmp(cmd, "verify") == 0) return vq::RunVerifyCommand(argc - 1, argv + 1);
     if (strcmp(cmd, "extract") == 0) return vq::RunExtractCommand(argc - 1, argv + 1);
     if (strcmp(cmd, "stub") == 0) return vq::RunStubCommand(argc - 1, argv + 1);
-    return vq::UsageError(kUsage, std::string("unknown command '") + cmd + "'");
+    return vq::UsageError(nullptr, std::string("unknown command '") + cmd + "'");
 }

@@ -136,7 +136,29 @@ bool Shift(uint32_t ptr, const PeLayout& l, int64_t delta, uint32_t& out, std::s
     return true;
 }
 
-// The DOS program must end before the PE headers, and its relocations must leave e_lfanew free.
+}  // namespace
+
+bool CheckLinkedImage(const Bytes& image, std::string& err) {
+    if (image.size() > kMaxFileSize) {
+        err = ContainerErrorText(ContainerError::TooLarge);
+        return false;
+    }
+    MemorySource src(image.data(), image.size());
+    TContainerInfo info;
+    const ContainerError found = ReadContainerHeader(src, uint32_t(image.size()), info);
+    if (found == ContainerError::None || found == ContainerError::TooManyEntries) {  // the magic is there
+        err = "the image already carries a payload container; give the program as linked";
+        return false;
+    }
+    // The readers' own test, so that what they would read as signed is refused here.
+    if (ReadCertTableEntry(src, uint32_t(image.size())).Size != 0) {
+        err = "the image carries a certificate table: it was signed before packing; sign only the file "
+              "vqpack build writes";
+        return false;
+    }
+    return true;
+}
+
 bool CheckDosProgram(const Bytes& dos, std::string& err) {
     if (!Fits(dos, 0, kMzHeaderSize) || Get16(dos, 0) != kMzMagic) {
         err = "the DOS program is not an MZ file";
@@ -158,24 +180,10 @@ bool CheckDosProgram(const Bytes& dos, std::string& err) {
     return true;
 }
 
-}  // namespace
-
 bool PlaceDosProgram(const Bytes& dos, const Bytes& pe, Bytes& out, std::string& err) {
-    if (!CheckDosProgram(dos, err)) return false;
-    MemorySource src(pe.data(), pe.size());
-    TContainerInfo info;
-    const ContainerError found = ReadContainerHeader(src, uint32_t(pe.size()), info);
-    if (found == ContainerError::None || found == ContainerError::TooManyEntries) {  // the magic is there
-        err = "the image already carries a payload container; place the stub first";
-        return false;
-    }
+    if (!CheckDosProgram(dos, err) || !CheckLinkedImage(pe, err)) return false;
     PeLayout l;
     if (!ParsePe(pe, l, err)) return false;
-    // The readers' own test, so that what they would read as signed is refused here.
-    if (ReadCertTableEntry(src, uint32_t(pe.size())).Size != 0) {
-        err = "the image carries a certificate table; sign it after the stub is placed";
-        return false;
-    }
 
     const uint32_t headerBytes = l.HeadersEnd - l.PeOffset;
     const uint32_t newSizeOfHeaders = (kPeHeaderOffset + headerBytes + l.FileAlignment - 1) & ~(l.FileAlignment - 1);

@@ -1,12 +1,14 @@
 // Whether a file is a payload container exactly as this program's packer writes it.
 #include "tools/vqpack/Verify.h"
 
+#include <stdio.h>
 #include <string.h>
 
 #include "payload/FlashImage.h"
 #include "payload/PayloadFormat.h"
 #include "payload/PayloadEntries.h"
 #include "tools/vqpack/GzipMember.h"
+#include "tools/vqpack/Wording.h"
 
 namespace vq {
 namespace {
@@ -22,13 +24,64 @@ void CheckFlashImage(const GzipContents& c, const std::string& label,
     if (c.Size != kFlashImageSize)
         problems.push_back(label + ": flash image unpacks to " + std::to_string(c.Size) +
                            " bytes, not " + std::to_string(kFlashImageSize));
-    const size_t end = kFlashDescriptorOffset + sizeof kFlashDescriptorSignature;
-    if (c.PrefixSize < end ||
-        memcmp(c.Prefix + kFlashDescriptorOffset, kFlashDescriptorSignature, sizeof kFlashDescriptorSignature) != 0)
-        problems.push_back(label + ": flash image lacks the descriptor signature 5A A5 F0 0F at offset 16");
+    if (!HasFlashDescriptor(c.Prefix, c.PrefixSize)) {
+        std::string bytes;
+        for (uint8_t b : kFlashDescriptorSignature) {
+            char hex[4];
+            snprintf(hex, sizeof hex, " %02X", b);
+            bytes += hex;
+        }
+        problems.push_back(label + ": flash image lacks the descriptor signature" + bytes + " at offset " +
+                           std::to_string(kFlashDescriptorOffset));
+    }
+}
+
+// A header that a cut or a longer file left where it was: "PQV_", the payload's entry count and
+// entry 1's data right after its record, so that bytes of the image that happen to read "PQV_"
+// (the program compares against the magic) are not taken for it.
+bool FindHeader(const Bytes& file, uint32_t& at, TPayloadHeader& header) {
+    const uint32_t first = kHeaderSize + kRecordSize;
+    if (file.size() < first) return false;
+    const uint8_t* const begin = file.data();
+    for (const uint8_t* p = begin; (p = static_cast<const uint8_t*>(memchr(p, 'P', file.size() - first + 1 - size_t(p - begin))));
+         ++p) {
+        const size_t pos = size_t(p - begin);
+        if (ReadLE32(p) != kPayloadMagic) continue;
+        header = DecodeHeader(&file[pos]);
+        if (header.EntryCount == kPayloadEntryCount && ReadLE32(&file[pos + kHeaderSize]) == pos + first) {
+            at = static_cast<uint32_t>(pos);
+            return true;
+        }
+    }
+    return false;
 }
 
 }  // namespace
+
+std::string UnreadableText(const Bytes& file, ContainerError e) {
+    const std::string why = ContainerErrorText(e);
+    if (file.size() > kMaxFileSize) return why;
+    const uint32_t size = static_cast<uint32_t>(file.size());
+    MemorySource src(file.data(), file.size());
+    const TCertTable cert = ReadCertTableEntry(src, size);
+    if (e == ContainerError::BadCertTable && uint64_t(cert.Offset) + cert.Size > size)
+        return "cut short: its certificate table ends at byte " + std::to_string(uint64_t(cert.Offset) + cert.Size) +
+               ", the file at " + std::to_string(size) + " (" + why + ")";
+    if (e != ContainerError::TooSmall && e != ContainerError::TrailerOutOfRange && e != ContainerError::BadMagic)
+        return why;
+    uint32_t at = 0;
+    TPayloadHeader h;
+    if (FindHeader(file, at, h)) {
+        if (h.TotalSize > size)
+            return "cut short: " + std::to_string(size) + " of the " + std::to_string(h.TotalSize) +
+                   " bytes its container header gives (" + why + ")";
+        if (h.TotalSize < size && h.TotalSize >= kTrailerSize && ReadLE32(&file[h.TotalSize - kTrailerSize]) == at)
+            return CountOf(size - h.TotalSize, "byte follows", "bytes follow") + " the container's end at byte " +
+                   std::to_string(h.TotalSize) + " (" + why + ")";
+    }
+    return std::string("not a packed ") + kPayloadFileNames[kEntryImage] + ": no payload container at its end (" +
+           why + ")";
+}
 
 std::vector<std::string> VerifyContainer(const Bytes& file) {
     std::vector<std::string> problems;
@@ -41,14 +94,16 @@ std::vector<std::string> VerifyContainer(const Bytes& file) {
     TContainerInfo info;
     const ContainerError he = ReadContainerHeader(src, fileSize, info);
     if (he != ContainerError::None) {
-        problems.push_back(ContainerErrorText(he));
+        problems.push_back(UnreadableText(file, he));
         return problems;
     }
     const uint32_t count = info.Header.EntryCount;
-    if (count == 0) problems.push_back("EntryCount is 0, but entry 0 (the image) always counts");
-    if (count > kPayloadEntryCount)
-        problems.push_back("EntryCount is " + std::to_string(count) + ", more than the " +
-                           std::to_string(kPayloadEntryCount) + " payload file names");
+    // The DOS face needs every entry, and the Windows face has a name for no more.
+    if (count != kPayloadEntryCount)
+        problems.push_back("EntryCount is " + std::to_string(count) + ", but the program takes exactly " +
+                           std::to_string(kPayloadEntryCount) + " entries (the image, " +
+                           kPayloadFileNames[kEntryDosGzip] + " .. " + kPayloadFileNames[kPayloadEntryCount - 1] +
+                           ")");
     // In a signed file the reader has already matched TotalSize to the end before the padding.
     const uint32_t end = info.ContainerEnd;
     if (info.Header.TotalSize != end)
@@ -72,8 +127,8 @@ std::vector<std::string> VerifyContainer(const Bytes& file) {
         pos += kRecordSize + table[i].Length;
     }
     if (pos != end - kTrailerSize)
-        problems.push_back(std::to_string(end - kTrailerSize - pos) +
-                           " bytes stand between the last entry's data and the trailer");
+        problems.push_back(CountOf(end - kTrailerSize - pos, "byte stands", "bytes stand") +
+                           " between the last entry's data and the trailer");
 
     for (uint32_t i = 1; i < count && i < kPayloadEntryCount; ++i) {
         if (!kPayloadEntries[i].Gzip) continue;

@@ -4,13 +4,20 @@
 #include <string>
 #include <vector>
 
+#include "payload/PayloadFormat.h"
 #include "tools/vqpack/Bytes.h"
 
 namespace vq {
 
 // One line per problem; empty when the file is sound. Goes beyond what the readers need:
-// the layout rules every writer follows, every ".gz" entry as a sound gzip member with the
-// payload's header values, and for a full payload the flash image inside "Bios.bin.gz".
+// exactly the entries of the payload's table (what both faces need), the layout rules every
+// writer follows, every ".gz" entry as a sound gzip member with the payload's header values,
+// and the flash image inside "Bios.bin.gz".
 std::vector<std::string> VerifyContainer(const Bytes& file);
+
+// Why a reader refused file with e, in the words its user needs: a file that is no packed
+// program at all, one cut short, one with bytes added after its end; the reader's own reason
+// stays in the text.
+std::string UnreadableText(const Bytes& file, ContainerError e);
 
 }  // namespace vq

@@ -228,7 +228,7 @@ TEST_F(Stub, RefusesWhatItCannotPlaceAndWritesNothing) {
 TEST_F(Stub, WrongArgumentsAreAUsageError) {
     std::string msg;
     EXPECT_EQ(Shell("'" VQ_VQPACK "' stub only-two args", &msg), 2);
-    EXPECT_NE(msg.find("usage: vqpack stub DOSPROG PE_IN PE_OUT"), std::string::npos) << msg;
+    EXPECT_NE(msg.find("vqpack stub: stub takes DOSPROG PE_IN PE_OUT"), std::string::npos) << msg;
 }
 
 }  // namespace
