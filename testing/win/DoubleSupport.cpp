@@ -12,9 +12,37 @@ constexpr uint64_t kFileTimeUnitsPerMs = 10000;
 constexpr int kAppendAttempts = 200;  // another double may hold the record file for a moment
 constexpr DWORD kAppendRetryMs = 10;
 
+// NAME's value in the settings file beside the folder the double lies in.
+bool FromSettingsFile(const std::string& name, std::string& value) {
+    char self[MAX_PATH];
+    const DWORD n = GetModuleFileNameA(nullptr, self, sizeof self);
+    std::string path(self, n < sizeof self ? n : 0);
+    for (int up = 0; up < 2; ++up) {  // the double's folder, then the folder that holds it
+        const size_t slash = path.rfind('\\');
+        if (slash == std::string::npos) return false;
+        path.resize(slash);
+    }
+    std::vector<uint8_t> bytes;
+    if (!ReadWholeFile(path + "\\" + kSettingsName, bytes)) return false;
+    const std::string text(bytes.begin(), bytes.end());
+    for (size_t at = 0; at < text.size();) {
+        size_t end = text.find('\n', at);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(at, end - at);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.size() > name.size() && line.compare(0, name.size(), name) == 0 && line[name.size()] == '=') {
+            value = line.substr(name.size() + 1);
+            return true;
+        }
+        at = end + 1;
+    }
+    return false;
+}
+
 }  // namespace
 
-bool EnvText(const char* name, std::string& value) {
+bool SettingText(const char* name, std::string& value) {
+    if (FromSettingsFile(name, value)) return true;
     char buffer[1024];
     const DWORD n = GetEnvironmentVariableA(name, buffer, sizeof buffer);
     if (n == 0 || n >= sizeof buffer) {
@@ -24,9 +52,9 @@ bool EnvText(const char* name, std::string& value) {
     return true;
 }
 
-bool EnvNumber(const char* name, unsigned long& value) {
+bool SettingNumber(const char* name, unsigned long& value) {
     std::string text;
-    if (!EnvText(name, text) || text.empty()) {
+    if (!SettingText(name, text) || text.empty()) {
         return false;
     }
     char* end = nullptr;

@@ -24,7 +24,7 @@ swap_on_appear() {
   echo planted >"$planted/planted.txt"
   for tool in GZipW.exe fptw64.exe fptw.exe; do cp "$bin/shutdown.exe" "$planted/$tool"; done
   before=$(sha1sum <"$victim")
-  export VQ_TEST_FLASH_MS=3000  # the attack is over before the clean-up lets go of the directory
+  setting VQ_TEST_FLASH_MS 3000  # the attack is over before the clean-up lets go of the directory
   attack swap "$(winpath "$work")" "$(winpath "$planted")" 30 >"$dir/attack.txt" &
   local attacker=$!
   drive --answer yes --until-stage "$S_SHUTTING_DOWN" --linger 500 --timeout 60
@@ -68,7 +68,7 @@ unicode_folder() {
   scenario unicode_folder
   local home="$dir/Firmware＼Update" decoy="$dir/Firmware/Update" in="$bin/../payload-inputs" before pid
   mkdir -p "$home" "$decoy"
-  mv "$exe" "$home/Vorquint.exe"
+  mv "$exe" "$app/vqtest.ini" "$home/"
   exe="$home/Vorquint.exe" work="$home/VqPTemp"
   cp "$in/Bios.bin" "$dir/decoy.bin"
   printf '\x5a' | dd of="$dir/decoy.bin" bs=1 seek=$(( $(stat -c %s "$dir/decoy.bin") - 1 )) conv=notrunc status=none
