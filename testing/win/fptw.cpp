@@ -6,9 +6,9 @@
 //   fail  <ms> <own name> <exit code>
 //   write <ms> <own name>   (every check passed and the image is read: the "flash" begins)
 //   done  <ms> <own name>
-//   dll   <ms> <own name> <where "vqplanted.dll" was loaded from by the default search, or "-">
-// %VQ_TEST_FLASH_DIR%\environment.txt: the environment the tool was given, one variable a line,
-// written at every start. Both show what reaches a tool from its parent's environment.
+// %VQ_TEST_FLASH_DIR%\probe.txt, written anew at every start, shows what reaches a tool from its
+// parent's environment: first where the default DLL search found "vqplanted.dll" ("-": nowhere),
+// then the environment the tool was given, one variable a line.
 // <entries> names what lies in the current directory when the tool starts, sorted, split by "/".
 // The simulated flash part is %VQ_TEST_FLASH_DIR%\flash.bin, written only by a successful run.
 #include <windows.h>
@@ -39,7 +39,7 @@ constexpr const char* kFlashName = "flash.bin";
 constexpr const char* kSettingExit = "VQ_TEST_FLASH_EXIT";  // test-only: fail with this code after recording
 constexpr const char* kSettingMs = "VQ_TEST_FLASH_MS";      // test-only: take this long
 constexpr const char* kDriverProc = "VqDriverName";
-constexpr const char* kEnvironmentName = "environment.txt";
+constexpr const char* kProbeName = "probe.txt";
 constexpr const char* kProbeLibrary = "vqplanted.dll";  // a test may put one on a user's PATH
 #if VQ_FLASH_TOOL_64
 constexpr const char* kDriverLibraries[] = {"idrvdll32e.dll", "pmxdll32e.dll"};
@@ -143,10 +143,8 @@ int main() {
     AppendLine(record, "start\t" + std::to_string(EpochMs()) + "\t" + self + "\t" +
                            GetCommandLineA() + "\t" + cwd + "\t" + WindowRequest() + "\t" +
                            EntriesOf(kHere));
-    const std::string environment = EnvironmentLines();
-    WriteWholeFile(flashDir + "\\" + kEnvironmentName, reinterpret_cast<const uint8_t*>(environment.data()),
-                   environment.size());
-    AppendLine(record, "dll\t" + std::to_string(EpochMs()) + "\t" + self + "\t" + ProbeLibraryFrom());
+    const std::string probe = ProbeLibraryFrom() + "\r\n" + EnvironmentLines();
+    WriteWholeFile(flashDir + "\\" + kProbeName, reinterpret_cast<const uint8_t*>(probe.data()), probe.size());
     auto fail = [&](int code) {
         Print(STD_ERROR_HANDLE, self + ": failed with " + std::to_string(code));
         AppendLine(record, "fail\t" + std::to_string(EpochMs()) + "\t" + self + "\t" +
