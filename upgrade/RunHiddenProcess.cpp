@@ -71,11 +71,15 @@ std::wstring ToolEnvironment(const std::wstring& workDir) {
     const std::wstring windowsDir(windows, n < MAX_PATH ? n : 0);
     const std::wstring systemDir = SystemDir();
     std::wstring block;
-    for (const std::wstring& variable :
-         {L"ComSpec=" + PathInDir(systemDir, L"cmd.exe"), L"PATH=" + systemDir + L";" + windowsDir,
-          L"SystemRoot=" + windowsDir, L"TEMP=" + workDir, L"TMP=" + workDir, L"windir=" + windowsDir}) {
-        block.append(variable).push_back(L'\0');
-    }
+    const auto add = [&block](const wchar_t* name, const std::wstring& value) {
+        block.append(name).append(value).push_back(L'\0');
+    };
+    add(L"ComSpec=", PathInDir(systemDir, L"cmd.exe"));
+    add(L"PATH=", systemDir + L";" + windowsDir);
+    add(L"SystemRoot=", windowsDir);
+    add(L"TEMP=", workDir);
+    add(L"TMP=", workDir);
+    add(L"windir=", windowsDir);
     return block;  // the block's closing NUL is the string's own
 }
 
@@ -104,19 +108,19 @@ HANDLE ToolsJob() {
 // failure learns why: "<tool> could not be started: error <n>: <the system's text>".
 void ReportNotStarted(HANDLE output, const char* tool, DWORD error) {
     if (!output) return;
-    std::string line = std::string(tool) + " could not be started: error " + std::to_string(error);
-    char* text = nullptr;
-    if (FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
-                           FORMAT_MESSAGE_MAX_WIDTH_MASK,
-                       nullptr, error, 0, reinterpret_cast<LPSTR>(&text), 0, nullptr) &&
-        text) {
-        line.append(": ").append(text);
-        LocalFree(text);
+    char line[512];  // a tool's name is a payload entry's, a few characters
+    int n = wsprintfA(line, "%s could not be started: error %lu", tool, error);
+    if (FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_MAX_WIDTH_MASK,
+                       nullptr, error, 0, line + n + 2, DWORD(sizeof line - n - 4), nullptr)) {
+        line[n] = ':';
+        line[n + 1] = ' ';
+        n += 2 + lstrlenA(line + n + 2);
     }
-    while (!line.empty() && (line.back() == ' ' || line.back() == '\r' || line.back() == '\n')) line.pop_back();
-    line.append("\r\n");
+    while (n > 0 && (line[n - 1] == ' ' || line[n - 1] == '\r' || line[n - 1] == '\n')) --n;
+    line[n++] = '\r';
+    line[n++] = '\n';
     DWORD written = 0;
-    WriteFile(output, line.data(), DWORD(line.size()), &written, nullptr);
+    WriteFile(output, line, DWORD(n), &written, nullptr);
 }
 
 }  // namespace
