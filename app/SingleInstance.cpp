@@ -1,10 +1,12 @@
-// One upgrade at a time: a named mutex in the global namespace, owned by the running instance.
+// One upgrade at a time: a named mutex, owned by the running instance.
 //
-// Its existence proves nothing: anyone may create a global mutex first, or keep ours alive by
-// holding a handle to it. So an instance claims the mark by owning the mutex, and the mutex lets
-// only SYSTEM and Administrators in: nobody else can own it. A mutex of that name owned by anyone
-// but Administrators is someone else's, and counts as no mark (the upgrade goes on, unguarded);
-// refusing to run instead would hand every standard user a switch that blocks upgrades for good.
+// Its existence proves nothing: someone may keep ours alive by holding a handle to it. So an
+// instance claims the mark by owning the mutex, and the mutex lets only SYSTEM and Administrators
+// in: nobody else can own it. It lies in a private namespace nobody but an elevated administrator
+// can make or make objects in, so nobody else can make it first either. Without one, it lies in
+// the global namespace, where anyone can: a mutex of that name owned by anyone but Administrators
+// is someone else's, and counts as no mark (the upgrade goes on, unguarded); refusing to run
+// instead would hand every standard user a switch that blocks upgrades for good.
 #include "app/SingleInstance.h"
 
 #include <windows.h>
@@ -12,6 +14,7 @@
 #include <sddl.h>
 
 #include "app/FormIds.h"
+#include "base/SystemCalls.h"
 
 namespace vq {
 
@@ -36,6 +39,29 @@ bool OwnedByAdministrators(HANDLE object) {
     return administrators;
 }
 
+// Makes the mark's namespace, or opens it when a running instance made it, with `sa` for who may
+// make objects in it; false where there is none to be had. Its handle stays open until the
+// process ends.
+bool OpenMarkNamespace(SECURITY_ATTRIBUTES* sa) {
+    const PrivateNamespaceCalls calls = LookUpPrivateNamespaceCalls();
+    HANDLE boundary = calls.Usable() ? calls.CreateBoundary(kMarkNamespace, 0) : nullptr;
+    if (boundary == nullptr) {
+        return false;
+    }
+    BYTE administrators[SECURITY_MAX_SID_SIZE];
+    DWORD size = sizeof administrators;
+    HANDLE space = nullptr;
+    if (CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators, &size) &&
+        calls.AddSid(&boundary, administrators)) {
+        space = calls.Create(sa, boundary, kMarkNamespace);
+        if (space == nullptr && GetLastError() == ERROR_ALREADY_EXISTS) {
+            space = calls.Open(boundary, kMarkNamespace);
+        }
+    }
+    calls.DeleteBoundary(boundary);
+    return space != nullptr;
+}
+
 }  // namespace
 
 bool ClaimOnlyInstance() {
@@ -45,14 +71,16 @@ bool ClaimOnlyInstance() {
         return true;
     }
     SECURITY_ATTRIBUTES sa{sizeof(sa), sd, FALSE};
-    HANDLE mark = CreateMutexA(&sa, FALSE, kOneInstanceName);
+    const bool administratorsOnly = OpenMarkNamespace(&sa);
+    HANDLE mark = administratorsOnly ? CreateMutexW(&sa, FALSE, kNamespacedMarkName)
+                                     : CreateMutexA(&sa, FALSE, kOneInstanceName);
     const DWORD created = GetLastError();
     LocalFree(sd);
     // None to be had (a squatter's that shuts administrators out, or no global namespace): run.
     if (mark == nullptr) {
         return true;
     }
-    if (created == ERROR_ALREADY_EXISTS && !OwnedByAdministrators(mark)) {
+    if (created == ERROR_ALREADY_EXISTS && !administratorsOnly && !OwnedByAdministrators(mark)) {
         CloseHandle(mark);
         return true;
     }

@@ -1,5 +1,4 @@
-// Path rules of the Windows program: where the work directory lies, given the executable's path
-// (UTF-16 as the program uses it; ANSI for the tests that look at the same rule).
+// Where the Windows program's work directory lies, given the executable's path.
 #pragma once
 
 #include <string>
@@ -7,13 +6,8 @@
 
 namespace vq {
 
-// The executable's directory up to and including its last "\" ("" when there is none):
-// C:\Tools\Vorquint.exe gives C:\Tools\ and D:\Vorquint.exe the root D:\ itself.
-std::string ExeDirOf(std::string_view exePath);
-std::wstring ExeDirOf(std::wstring_view exePath);
-
-// The executable's directory followed by "VqPTemp", without a trailing "\".
-std::string WorkDirOf(std::string_view exePath);
+// The executable's folder followed by "VqPTemp", without a trailing "\": C:\Tools\Vorquint.exe
+// gives C:\Tools\VqPTemp, D:\Vorquint.exe gives D:\VqPTemp, a bare name the bare "VqPTemp".
 std::wstring WorkDirOf(std::wstring_view exePath);
 
 }  // namespace vq

@@ -55,8 +55,8 @@ DWORD WINAPI CleanupThreadProc(LPVOID param) {
     WaitForSingleObject(FlashThreadHandle, INFINITE);
     vq::KeepSystemAwake();
     stage.store(stCleaning);
-    // A work directory whose name no longer leads to it means something else is at work: no
-    // shutdown then.
+    // A work directory not removed (something keeps it, or its name no longer leads to it, when
+    // something else is at work): no shutdown then.
     if (!Form1->FWorkDirHeld.Clean()) {
         SuspendThread(ShutdownThreadHandle);
         return 0;

@@ -6,7 +6,8 @@
 
 #include <windows.h>
 
-// Worker 1: hidden work directory, payload extraction, gzip run.
+// Worker 1: the check that a signed file is still the one signed, then the hidden work
+// directory, payload extraction, gzip run.
 DWORD WINAPI ExtractThreadProc(LPVOID stage);
 // Worker 2: after worker 1, the flash tool build that matches the system.
 DWORD WINAPI FlashThreadProc(LPVOID stage);

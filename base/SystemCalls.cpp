@@ -108,6 +108,18 @@ AttributeListCalls LookUpAttributeListCalls() {
     return calls;
 }
 
+// --- One upgrade at a time (app/SingleInstance) ---------------------------------------------
+PrivateNamespaceCalls LookUpPrivateNamespaceCalls() {
+    PrivateNamespaceCalls calls;
+    calls.CreateBoundary = LookUpKernel32<decltype(calls.CreateBoundary)>("CreateBoundaryDescriptorW");
+    calls.AddSid = LookUpKernel32<decltype(calls.AddSid)>("AddSIDToBoundaryDescriptor");
+    calls.DeleteBoundary = LookUpKernel32<decltype(calls.DeleteBoundary)>("DeleteBoundaryDescriptor");
+    calls.Create = LookUpKernel32<decltype(calls.Create)>("CreatePrivateNamespaceW");
+    calls.Open = LookUpKernel32<decltype(calls.Open)>("OpenPrivateNamespaceW");
+    return calls;
+}
+// --- end of one upgrade at a time ----------------------------------------------------------
+
 // A program that flashes firmware with administrator rights must never load a DLL planted beside
 // it (a downloads folder). Looked up at run time because older systems lack the calls.
 bool RestrictDllSearchToSystem() {

@@ -80,6 +80,21 @@ struct AttributeListCalls {
 };
 AttributeListCalls LookUpAttributeListCalls();
 
+// --- One upgrade at a time (app/SingleInstance) ---------------------------------------------
+// The private-namespace calls from kernel32 (Vista on); every member null on older systems.
+// Under Wine 8 CreateBoundaryDescriptorW answers null and CreatePrivateNamespaceW ends the
+// process when called: a boundary must be had before anything else is called.
+struct PrivateNamespaceCalls {
+    HANDLE(WINAPI* CreateBoundary)(LPCWSTR, ULONG) = nullptr;
+    BOOL(WINAPI* AddSid)(HANDLE*, PSID) = nullptr;
+    void(WINAPI* DeleteBoundary)(HANDLE) = nullptr;
+    HANDLE(WINAPI* Create)(LPSECURITY_ATTRIBUTES, LPVOID, LPCWSTR) = nullptr;
+    HANDLE(WINAPI* Open)(LPVOID, LPCWSTR) = nullptr;
+    bool Usable() const { return CreateBoundary && AddSid && DeleteBoundary && Create && Open; }
+};
+PrivateNamespaceCalls LookUpPrivateNamespaceCalls();
+// --- end of one upgrade at a time ----------------------------------------------------------
+
 // Restricts the DLL search of this process to the system directory. True when the system
 // offers the restriction and accepted it; where it does not, the current directory is at least
 // taken out of the search, and LoadSystemLibrary's mapping of what a library loads later is all

@@ -1,5 +1,5 @@
-// Sole owners of the Win32 handles the program holds: a kernel handle, a directory search, a
-// window's or a memory device context and an object selected into one. Each gives its handle back when it goes away.
+// Sole owners of the Win32 handles the program holds: a kernel handle, a window's or a memory
+// device context and an object selected into one. Each gives its handle back when it goes away.
 #pragma once
 
 #include <windows.h>
@@ -50,29 +50,6 @@ public:
 
 private:
     HANDLE handle_ = nullptr;
-};
-
-// A FindFirstFileA search, ended with FindClose. Move-only; invalid when the search found nothing.
-class UniqueFind {
-public:
-    UniqueFind(const char* pattern, WIN32_FIND_DATAA& found)
-        : handle_(FindFirstFileA(pattern, &found)) {}
-    ~UniqueFind() {
-        if (Valid()) FindClose(handle_);
-    }
-
-    UniqueFind(const UniqueFind&) = delete;
-    UniqueFind& operator=(const UniqueFind&) = delete;
-    UniqueFind(UniqueFind&& other) noexcept : handle_(other.handle_) {
-        other.handle_ = INVALID_HANDLE_VALUE;
-    }
-    UniqueFind& operator=(UniqueFind&&) = delete;
-
-    bool Valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-    bool Next(WIN32_FIND_DATAA& found) { return Valid() && FindNextFileA(handle_, &found) != 0; }
-
-private:
-    HANDLE handle_;
 };
 
 // A window's device context (the screen's for a null window), released with ReleaseDC.

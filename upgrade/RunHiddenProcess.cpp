@@ -7,6 +7,7 @@
 #include "base/RelativeFiles.h"
 #include "base/SystemCalls.h"
 #include "base/WinHandle.h"
+#include "upgrade/ProcessInfo.h"
 #include "upgrade/UpgradeRules.h"
 
 namespace vq {
@@ -60,6 +61,68 @@ private:
     DWORD flags_ = 0;
 };
 
+// The tools run elevated, and the environment the program was started with is partly the user's
+// to write (HKCU\Environment): a folder of theirs on PATH would lend a tool its DLLs. So a tool
+// gets only what a system program needs, and a place for its temporary files inside the work
+// directory. Names sorted, as Windows keeps a block.
+std::wstring ToolEnvironment(const std::wstring& workDir) {
+    wchar_t windows[MAX_PATH];
+    const UINT n = GetSystemWindowsDirectoryW(windows, MAX_PATH);
+    const std::wstring windowsDir(windows, n < MAX_PATH ? n : 0);
+    const std::wstring systemDir = SystemDir();
+    std::wstring block;
+    const auto add = [&block](const wchar_t* name, const std::wstring& value) {
+        block.append(name).append(value).push_back(L'\0');
+    };
+    add(L"ComSpec=", PathInDir(systemDir, L"cmd.exe"));
+    add(L"PATH=", systemDir + L";" + windowsDir);
+    add(L"SystemRoot=", windowsDir);
+    add(L"TEMP=", workDir);
+    add(L"TMP=", workDir);
+    add(L"windir=", windowsDir);
+    return block;  // the block's closing NUL is the string's own
+}
+
+// Every tool goes into one job that ends whatever is in it once its last handle closes, and the
+// program holds that handle until it ends, however it ends: a window closed while gzip unpacks
+// leaves nothing writing into the work directory. Made on the first start (workers 1 and 2 start
+// tools one after the other, never at once) and never closed. Null where jobs cannot be made.
+HANDLE gToolsJob = nullptr;
+
+HANDLE ToolsJob() {
+    if (gToolsJob == nullptr) {
+        HANDLE job = CreateJobObjectW(nullptr, nullptr);
+        JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits;
+        ZeroMemory(&limits, sizeof limits);
+        limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+        if (job && !SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits)) {
+            CloseHandle(job);
+            job = nullptr;
+        }
+        gToolsJob = job;
+    }
+    return gToolsJob;
+}
+
+// One line in the tools' printing for a tool that never ran, so that whoever reads it after a
+// failure learns why: "<tool> could not be started: error <n>: <the system's text>".
+void ReportNotStarted(HANDLE output, const char* tool, DWORD error) {
+    if (!output) return;
+    char line[512];  // a tool's name is a payload entry's, a few characters
+    int n = wsprintfA(line, "%s could not be started: error %lu", tool, error);
+    if (FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_MAX_WIDTH_MASK,
+                       nullptr, error, 0, line + n + 2, DWORD(sizeof line - n - 4), nullptr)) {
+        line[n] = ':';
+        line[n + 1] = ' ';
+        n += 2 + lstrlenA(line + n + 2);
+    }
+    while (n > 0 && (line[n - 1] == ' ' || line[n - 1] == '\r' || line[n - 1] == '\n')) --n;
+    line[n++] = '\r';
+    line[n++] = '\n';
+    DWORD written = 0;
+    WriteFile(output, line, DWORD(n), &written, nullptr);
+}
+
 }  // namespace
 
 uint32_t RunHiddenProcess(const std::wstring& workDir, const char* applicationName, const char* commandLine,
@@ -81,12 +144,20 @@ uint32_t RunHiddenProcess(const std::wstring& workDir, const char* applicationNa
     const std::wstring application = PathInDir(workDir, AsciiToWide(applicationName));
     // CreateProcessW may write into the command line, so it gets a copy of its own.
     std::wstring line = AsciiToWide(commandLine);
-    if (!CreateProcessW(application.c_str(), line.data(), nullptr, nullptr, inherit.Inherit(), inherit.Flags(),
-                        nullptr, workDir.c_str(), &startup.StartupInfo, &info)) {
+    std::wstring environment = ToolEnvironment(workDir);
+    // Suspended until it is in the job: it runs no instruction that could outlive the program.
+    if (!CreateProcessW(application.c_str(), line.data(), nullptr, nullptr, inherit.Inherit(),
+                        inherit.Flags() | CREATE_UNICODE_ENVIRONMENT | CREATE_SUSPENDED, environment.data(),
+                        workDir.c_str(), &startup.StartupInfo, &info)) {
+        ReportNotStarted(output, applicationName, GetLastError());
         return exitCode;
     }
     const UniqueHandle process(info.hProcess);
     const UniqueHandle thread(info.hThread);
+    // Where the system refuses the job (a program already in a job that allows no other, before
+    // Windows 8), the tool still runs: the upgrade needs it more than the guard.
+    if (const HANDLE job = ToolsJob()) AssignProcessToJobObject(job, process.Get());
+    ResumeThread(thread.Get());
     DWORD code = 0;
     if (WaitForSingleObject(process.Get(), INFINITE) == WAIT_OBJECT_0 && GetExitCodeProcess(process.Get(), &code)) {
         exitCode = code;

@@ -26,25 +26,17 @@ std::string FlashCommandLine() {
     return std::string(kFlashWriteOption).append(kPayloadEntries[kEntryFlashImage].WinUseName);
 }
 
-namespace {
-
-template <class Char>
-std::basic_string<Char> JoinInDir(std::basic_string_view<Char> dir, std::basic_string_view<Char> name) {
-    std::basic_string<Char> path(dir);
-    if (!path.empty() && path.back() != Char('\\')) {
-        path += Char('\\');
+std::wstring PathInDir(std::wstring_view dir, std::wstring_view name) {
+    std::wstring path(dir);
+    if (!path.empty() && path.back() != L'\\') {
+        path += L'\\';
     }
     return path.append(name);
 }
 
-}  // namespace
-
-std::string PathInDir(std::string_view dir, std::string_view name) {
-    return JoinInDir(dir, name);
-}
-
-std::wstring PathInDir(std::wstring_view dir, std::wstring_view name) {
-    return JoinInDir(dir, name);
+std::wstring FolderOf(std::wstring_view path) {
+    const size_t slash = path.rfind(L'\\');
+    return std::wstring(slash == std::wstring_view::npos ? std::wstring_view() : path.substr(0, slash + 1));
 }
 
 std::wstring ShutdownProgram(std::wstring_view systemDir) {

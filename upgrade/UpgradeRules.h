@@ -41,9 +41,13 @@ const char* FlashToolFor(bool is64BitOS);
 std::string FlashCommandLine();
 
 // dir + "\" + name, without doubling the "\" of a root such as "D:\"; the one way the Windows
-// face joins a path, in ANSI and in UTF-16.
-std::string PathInDir(std::string_view dir, std::string_view name);
+// face joins a path.
 std::wstring PathInDir(std::wstring_view dir, std::wstring_view name);
+
+// The folder part of a path, up to and including its last "\" ("" when there is none):
+// C:\Tools\Vorquint.exe gives C:\Tools\ and D:\Vorquint.exe the root D:\ itself. The one way the
+// Windows face splits a path.
+std::wstring FolderOf(std::wstring_view path);
 
 // The system directory's shutdown program; empty, so that nothing runs, when the system
 // directory is unknown ("").

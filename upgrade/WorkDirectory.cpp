@@ -21,16 +21,8 @@ constexpr ACCESS_MASK kHeldAccess =
 constexpr ULONG kHeldShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
 constexpr ULONG kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 constexpr LONG kStatusSharingViolation = static_cast<LONG>(0xC0000043);
-
-// The folder that holds `path` and the bare name in it; false for a bare name, which would be
-// taken relative to whatever directory happens to be current.
-bool Split(const std::wstring& path, std::wstring& folder, std::wstring& name) {
-    const size_t slash = path.rfind(L'\\');
-    if (slash == std::wstring::npos || slash + 1 == path.size()) return false;
-    folder = path.substr(0, slash + 1);
-    name = path.substr(slash + 1);
-    return true;
-}
+constexpr int kReopenTries = 20;
+constexpr DWORD kReopenWaitMs = 50;
 
 UniqueHandle OpenFolder(const std::wstring& folder) {
     return UniqueHandle(CreateFileW(folder.c_str(), FILE_LIST_DIRECTORY | FILE_TRAVERSE, kShareAll, nullptr,
@@ -98,8 +90,10 @@ UniqueHandle CreateHeld(HANDLE folder, const std::wstring& name, LONG& status) {
 }  // namespace
 
 bool WorkDirectory::Prepare(const std::wstring& path) {
-    std::wstring folderPath, name;
-    if (!Split(path, folderPath, name)) return false;
+    // A bare name would be taken relative to whatever directory happens to be current.
+    const std::wstring folderPath = FolderOf(path);
+    const std::wstring name = path.substr(folderPath.size());
+    if (folderPath.empty() || name.empty()) return false;
     const UniqueHandle folder = OpenFolder(folderPath);
     if (!folder.Valid()) return false;
     LONG status = 0;
@@ -140,23 +134,24 @@ bool WorkDirectory::Clean() {
 
     // Removing needs a handle with the DELETE right, which the held one lacks (see kHeldAccess)
     // and which cannot be had while it is open: so it is let go, and the name opened again is
-    // only trusted as the same directory, not followed, and still no link.
+    // only trusted as the same directory, not followed, and still no link. Whoever takes the name
+    // in that moment keeps the directory from being removed: that is a failed clean-up, not a
+    // directory removed.
+    const UniqueHandle folder = OpenFolder(FolderOf(path_));
+    const std::wstring name = path_.substr(FolderOf(path_).size());
     dir_.Reset();
-    std::wstring folderPath, name;
-    Split(path_, folderPath, name);
-    const UniqueHandle folder = OpenFolder(folderPath);
     LONG status = 0;
-    const UniqueHandle again = OpenRelative(folder.Get(), name, Relative::OpenDirectory,
-                                            DELETE | FILE_READ_ATTRIBUTES, kHeldShare, nullptr, &status);
-    if (!again.Valid()) {
-        // Still open elsewhere (a console host that kept a tool's current directory): it is there,
-        // it stays, as an entry that cannot be deleted keeps it.
-        return status == kStatusSharingViolation;
+    UniqueHandle again;
+    // Wine's console host keeps a tool's current directory open for a moment after the tool.
+    for (int tries = kReopenTries; !again.Valid() && tries > 0; --tries) {
+        again = OpenRelative(folder.Get(), name, Relative::OpenDirectory, DELETE | FILE_READ_ATTRIBUTES, kHeldShare,
+                             nullptr, &status);
+        if (status != kStatusSharingViolation) break;
+        if (!again.Valid()) Sleep(kReopenWaitMs);
     }
     FileIdentity now;
-    if (!IsPlainDirectoryAt(folder.Get(), name, again.Get(), &now) || !(now == held)) return false;
-    MarkForDeletion(again.Get());
-    return true;
+    return again.Valid() && IsPlainDirectoryAt(folder.Get(), name, again.Get(), &now) && now == held &&
+           MarkForDeletion(again.Get());
 }
 
 }  // namespace vq

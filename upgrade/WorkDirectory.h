@@ -40,9 +40,11 @@ public:
     HANDLE ToolOutput();
 
     // Deletes every entry through the held handle, then removes the directory once its name
-    // still leads to this very directory and to no link. True whatever the deletions achieved
-    // (what cannot go, such as a subdirectory with entries, keeps the directory in place); false,
-    // touching nothing at that name, when the name no longer leads to the directory held.
+    // still leads to this very directory and to no link. True only when the directory is marked
+    // for deletion, so that it goes as its last handle closes; false when something keeps it (an
+    // entry that cannot go, such as a subdirectory with entries or a read-only file), and false,
+    // touching nothing at that name, when the name no longer leads to the directory held or is
+    // held open by another process.
     bool Clean();
 
 private:

@@ -12,9 +12,46 @@ constexpr uint64_t kFileTimeUnitsPerMs = 10000;
 constexpr int kAppendAttempts = 200;  // another double may hold the record file for a moment
 constexpr DWORD kAppendRetryMs = 10;
 
+// NAME's value in the settings file beside the folder the double lies in. In UTF-16: an ANSI path
+// would name a "best fit" look-alike of a folder the code page cannot spell.
+bool FromSettingsFile(const std::string& name, std::string& value) {
+    wchar_t self[MAX_PATH];
+    const DWORD n = GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring path(self, n < MAX_PATH ? n : 0);
+    for (int up = 0; up < 2; ++up) {  // the double's folder, then the folder that holds it
+        const size_t slash = path.rfind(L'\\');
+        if (slash == std::wstring::npos) return false;
+        path.resize(slash);
+    }
+    path += L"\\";
+    path.append(kSettingsName, kSettingsName + lstrlenA(kSettingsName));
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    char buffer[4096];
+    DWORD got = 0;
+    const bool read = ReadFile(file, buffer, sizeof buffer, &got, nullptr);
+    CloseHandle(file);
+    if (!read) return false;
+    const std::string text(buffer, got);
+    for (size_t at = 0; at < text.size();) {
+        size_t end = text.find('\n', at);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(at, end - at);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.size() > name.size() && line.compare(0, name.size(), name) == 0 && line[name.size()] == '=') {
+            value = line.substr(name.size() + 1);
+            return true;
+        }
+        at = end + 1;
+    }
+    return false;
+}
+
 }  // namespace
 
-bool EnvText(const char* name, std::string& value) {
+bool SettingText(const char* name, std::string& value) {
+    if (FromSettingsFile(name, value)) return true;
     char buffer[1024];
     const DWORD n = GetEnvironmentVariableA(name, buffer, sizeof buffer);
     if (n == 0 || n >= sizeof buffer) {
@@ -24,9 +61,9 @@ bool EnvText(const char* name, std::string& value) {
     return true;
 }
 
-bool EnvNumber(const char* name, unsigned long& value) {
+bool SettingNumber(const char* name, unsigned long& value) {
     std::string text;
-    if (!EnvText(name, text) || text.empty()) {
+    if (!SettingText(name, text) || text.empty()) {
         return false;
     }
     char* end = nullptr;

@@ -11,13 +11,20 @@
 namespace vq::testing {
 
 // The folder outside the work directory where doubles leave their records and the flash image.
-inline constexpr const char* kEnvFlashDir = "VQ_TEST_FLASH_DIR";
+inline constexpr const char* kSettingFlashDir = "VQ_TEST_FLASH_DIR";
 
-// Reads a decimal setting from the environment; false when unset or not a whole number.
-bool EnvNumber(const char* name, unsigned long& value);
+// A test's instructions to the doubles, as NAME=VALUE lines in this file in the folder that holds
+// the double's own folder: beside the program under test, whose work directory a double runs
+// from. The program gives its tools an environment of its own making, so a test cannot reach
+// them through its own; a double started another way (by a test, or shutdown) also looks in the
+// environment it inherited.
+inline constexpr const char* kSettingsName = "vqtest.ini";
 
-// Reads a text setting from the environment; false when unset.
-bool EnvText(const char* name, std::string& value);
+// A text setting, from the settings file first, else from the environment; false when unset.
+bool SettingText(const char* name, std::string& value);
+
+// A decimal setting; false when unset or not a whole number.
+bool SettingNumber(const char* name, unsigned long& value);
 
 // Milliseconds since 1970 (UTC), the clock every double and the UI driver write.
 uint64_t EpochMs();

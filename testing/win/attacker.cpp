@@ -15,6 +15,11 @@
 //                                            the rename away succeeded and failed. (Wine makes no
 //                                            link through its own calls and renames a link's
 //                                            target, so the link is made and removed from Unix.)
+//   vqattack takeover DIR PLANTED SECONDS    for SECONDS, tries over and over to rename DIR away;
+//                                            the moment that succeeds, puts the directory PLANTED
+//                                            in its place and holds it with the right to delete
+//                                            it (others may not) until SECONDS have passed; prints
+//                                            "took over after <n> refusals" or "refused <n> times"
 #include <windows.h>
 #include <shellapi.h>
 
@@ -103,6 +108,28 @@ int Flip(const wchar_t* dir, const wchar_t* aside, const wchar_t* unixDir, const
     return kExitOk;
 }
 
+int Takeover(const wchar_t* dir, const wchar_t* planted, DWORD seconds) {
+    const ULONGLONG end = GetTickCount64() + seconds * 1000ull;
+    const std::wstring aside = std::wstring(dir) + L".taken";
+    unsigned long refused = 0;
+    while (GetTickCount64() <= end) {
+        if (!MoveFileExW(dir, aside.c_str(), 0)) {
+            refused++;
+            continue;
+        }
+        MoveFileExW(planted, dir, 0);
+        HANDLE held = CreateFileW(dir, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        printf("took over after %lu refusals%s\n", refused, held == INVALID_HANDLE_VALUE ? ", but not held" : "");
+        fflush(stdout);
+        while (GetTickCount64() <= end) Sleep(10);
+        CloseHandle(held);
+        return kExitOk;
+    }
+    printf("refused %lu times\n", refused);
+    return kExitRefused;
+}
+
 }  // namespace
 
 int main() {
@@ -112,6 +139,7 @@ int main() {
     const std::wstring command = argv[1];
     if (command == L"launch") return Launch(argv[2]);
     if (command == L"swap" && argc == 5) return Swap(argv[2], argv[3], wcstoul(argv[4], nullptr, 10));
+    if (command == L"takeover" && argc == 5) return Takeover(argv[2], argv[3], wcstoul(argv[4], nullptr, 10));
     if (command == L"flip" && argc == 7) {
         return Flip(argv[2], argv[3], argv[4], argv[5], wcstoul(argv[6], nullptr, 10));
     }

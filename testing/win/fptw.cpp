@@ -6,6 +6,9 @@
 //   fail  <ms> <own name> <exit code>
 //   write <ms> <own name>   (every check passed and the image is read: the "flash" begins)
 //   done  <ms> <own name>
+// %VQ_TEST_FLASH_DIR%\probe.txt, written anew at every start, shows what reaches a tool from its
+// parent's environment: first where the default DLL search found "vqplanted.dll" ("-": nowhere),
+// then the environment the tool was given, one variable a line.
 // <entries> names what lies in the current directory when the tool starts, sorted, split by "/".
 // The simulated flash part is %VQ_TEST_FLASH_DIR%\flash.bin, written only by a successful run.
 #include <windows.h>
@@ -33,9 +36,11 @@ constexpr const char* kHere = ".\\";
 constexpr const char* kPartListName = "fparts.txt";
 constexpr const char* kRecordName = "flash.log";
 constexpr const char* kFlashName = "flash.bin";
-constexpr const char* kEnvExit = "VQ_TEST_FLASH_EXIT";  // test-only: fail with this code after recording
-constexpr const char* kEnvMs = "VQ_TEST_FLASH_MS";      // test-only: take this long
+constexpr const char* kSettingExit = "VQ_TEST_FLASH_EXIT";  // test-only: fail with this code after recording
+constexpr const char* kSettingMs = "VQ_TEST_FLASH_MS";      // test-only: take this long
 constexpr const char* kDriverProc = "VqDriverName";
+constexpr const char* kProbeName = "probe.txt";
+constexpr const char* kProbeLibrary = "vqplanted.dll";  // a test may put one on a user's PATH
 #if VQ_FLASH_TOOL_64
 constexpr const char* kDriverLibraries[] = {"idrvdll32e.dll", "pmxdll32e.dll"};
 #else
@@ -101,12 +106,35 @@ bool SupportFilesPresent(const std::string& dir) {
     return true;
 }
 
+// The environment block as text, one variable a line (UTF-8).
+std::string EnvironmentLines() {
+    std::string lines;
+    wchar_t* block = GetEnvironmentStringsW();
+    for (const wchar_t* v = block; v && *v; v += lstrlenW(v) + 1) {
+        char utf8[4096];
+        const int n = WideCharToMultiByte(CP_UTF8, 0, v, -1, utf8, sizeof utf8, nullptr, nullptr);
+        if (n > 0) lines.append(utf8).append("\r\n");
+    }
+    if (block) FreeEnvironmentStringsW(block);
+    return lines;
+}
+
+// Where the default DLL search finds the probe library, which lies nowhere but where a test put it.
+std::string ProbeLibraryFrom() {
+    HMODULE lib = LoadLibraryA(kProbeLibrary);
+    if (lib == nullptr) return "-";
+    char path[MAX_PATH];
+    const DWORD n = GetModuleFileNameA(lib, path, sizeof path);
+    FreeLibrary(lib);
+    return std::string(path, n < sizeof path ? n : 0);
+}
+
 }  // namespace
 
 int main() {
     FreeConsole();  // a console host would keep the work directory busy after we end
     std::string flashDir;
-    if (!EnvText(kEnvFlashDir, flashDir)) {
+    if (!SettingText(kSettingFlashDir, flashDir)) {
         return kExitNoFlashDir;
     }
     const std::string record = flashDir + "\\" + kRecordName;
@@ -115,6 +143,8 @@ int main() {
     AppendLine(record, "start\t" + std::to_string(EpochMs()) + "\t" + self + "\t" +
                            GetCommandLineA() + "\t" + cwd + "\t" + WindowRequest() + "\t" +
                            EntriesOf(kHere));
+    const std::string probe = ProbeLibraryFrom() + "\r\n" + EnvironmentLines();
+    WriteWholeFile(flashDir + "\\" + kProbeName, reinterpret_cast<const uint8_t*>(probe.data()), probe.size());
     auto fail = [&](int code) {
         Print(STD_ERROR_HANDLE, self + ": failed with " + std::to_string(code));
         AppendLine(record, "fail\t" + std::to_string(EpochMs()) + "\t" + self + "\t" +
@@ -134,11 +164,11 @@ int main() {
         return fail(kExitMissingSupportFile);
     }
     unsigned long value = 0;
-    if (EnvNumber(kEnvExit, value)) {
+    if (SettingNumber(kSettingExit, value)) {
         return fail(int(value));
     }
     AppendLine(record, "write\t" + std::to_string(EpochMs()) + "\t" + self);
-    if (EnvNumber(kEnvMs, value)) {
+    if (SettingNumber(kSettingMs, value)) {
         Sleep(DWORD(value));
     }
     // Written aside and renamed, so flash.bin is either absent or the whole image.

@@ -3,6 +3,9 @@
 // Each "*.gz" file must be one whole gzip member: zlib checks the header, the deflate data, the
 // CRC32 and ISIZE. A good member becomes the file named without ".gz" and the ".gz" is deleted;
 // a bad one leaves no output, keeps its ".gz" and makes the exit code nonzero.
+//
+// Where the test names a record folder (VQ_TEST_FLASH_DIR), gzip.log there gets a line
+// "start <ms>" when it starts and "done <ms> <exit code>" when it ends after checking its arguments.
 #include <windows.h>
 #include <zlib.h>
 
@@ -13,14 +16,15 @@
 
 namespace {
 
-using vq::testing::EnvNumber;
+using vq::testing::SettingNumber;
 using vq::testing::Print;
 
 constexpr const char* kExpectedArguments = " -df *.gz";  // what the upgrade passes, nothing else
 constexpr const char* kPattern = "*.gz";
 constexpr const char* kSuffix = ".gz";
 constexpr size_t kSuffixLength = 3;
-constexpr const char* kEnvExit = "VQ_TEST_GZIP_EXIT";  // test-only: exit with this code at once
+constexpr const char* kSettingExit = "VQ_TEST_GZIP_EXIT";  // test-only: exit with this code at once
+constexpr const char* kSettingMs = "VQ_TEST_GZIP_MS";      // test-only: wait this long before unpacking
 constexpr size_t kMaxOutput = 256u << 20;              // refuse members that would unpack beyond this
 
 constexpr int kExitOk = 0;
@@ -81,17 +85,34 @@ int DecompressOne(const std::string& gzName) {
     return DeleteFileA(gzName.c_str()) ? kExitOk : kExitIoFailure;
 }
 
+std::string gRecord;  // gzip.log in the record folder, or "" when there is none
+
+int Done(int exitCode) {
+    if (!gRecord.empty()) {
+        vq::testing::AppendLine(gRecord, "done\t" + std::to_string(vq::testing::EpochMs()) + "\t" +
+                                             std::to_string(exitCode));
+    }
+    return exitCode;
+}
+
 }  // namespace
 
 int main() {
     FreeConsole();  // a console host would keep the work directory busy after we end
+    if (vq::testing::SettingText(vq::testing::kSettingFlashDir, gRecord)) {
+        gRecord += "\\gzip.log";
+        vq::testing::AppendLine(gRecord, "start\t" + std::to_string(vq::testing::EpochMs()));
+    }
     unsigned long forced = 0;
-    if (EnvNumber(kEnvExit, forced)) {
+    if (SettingNumber(kSettingExit, forced)) {
         Print(STD_ERROR_HANDLE, "gzipw: told to fail with " + std::to_string(forced));
         return int(forced);
     }
     if (lstrcmpA(GetCommandLineA(), kExpectedArguments) != 0) {
         return kExitBadArguments;
+    }
+    if (SettingNumber(kSettingMs, forced)) {
+        Sleep(DWORD(forced));
     }
 
     // Collect first: the directory changes while members are unpacked.
@@ -108,7 +129,7 @@ int main() {
         FindClose(search);
     }
     if (names.empty()) {
-        return kExitBadMember;
+        return Done(kExitBadMember);
     }
     int exitCode = kExitOk;
     for (const std::string& name : names) {
@@ -122,5 +143,5 @@ int main() {
             exitCode = rc;
         }
     }
-    return exitCode;
+    return Done(exitCode);
 }

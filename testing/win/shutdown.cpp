@@ -19,7 +19,7 @@ int main() {
     FreeConsole();
     using namespace vq::testing;
     std::string dir;
-    if (!EnvText(kEnvFlashDir, dir)) {
+    if (!SettingText(kSettingFlashDir, dir)) {
         return kExitNoFlashDir;
     }
     char self[MAX_PATH];

@@ -54,7 +54,7 @@ close_at_confirm() {
 
 success() {
   scenario success
-  export VQ_TEST_FLASH_MS=$LONG_FLASH_MS
+  setting VQ_TEST_FLASH_MS $LONG_FLASH_MS
   drive --answer yes --second-click 1000 --until-stage "$S_SHUTTING_DOWN" --linger "$SHUTDOWN_LINGER_MS" --timeout 120 \
     --query-end-session
   check "reached Shuting down" [ -n "$(first_ms "$S_SHUTTING_DOWN")" ]
@@ -163,7 +163,7 @@ workdir_link() {
   mkdir -p "$target"
   echo "somebody's file" >"$target/keep.txt"
   before=$(digest "$target")
-  export VQ_TEST_FLASH_MS=3000
+  setting VQ_TEST_FLASH_MS 3000
   drive --answer yes --until-stage "$S_CLEANING" --linger 12000 --timeout 60 >/dev/null &
   local driver=$!
   # Swapped once the tool has what it reads, while it writes: as a tool that ran for minutes.
@@ -215,7 +215,7 @@ gzip_damaged() {
 
 gzip_fails() {
   scenario gzip_fails
-  export VQ_TEST_GZIP_EXIT=1
+  setting VQ_TEST_GZIP_EXIT 1
   drive --answer yes --until-stage "$S_EXTRACT_FAILED" --linger 1500 --timeout 60
   extract_failed
   check "work directory kept, hidden" is_hidden_dir "$work"
@@ -244,7 +244,7 @@ upgrade_failed() {
 
 flash_fails() {
   scenario flash_fails
-  export VQ_TEST_FLASH_EXIT=7
+  setting VQ_TEST_FLASH_EXIT 7
   drive --answer yes --until-stage "$S_UPGRADE_FAILED" --linger 1500 --timeout 60 --query-end-session
   upgrade_failed
   check "a logoff is refused while the chain runs and allowed once it failed" \
@@ -270,7 +270,7 @@ flash_missing() {
 
 workdir_vanishes() {
   scenario workdir_vanishes
-  export VQ_TEST_FLASH_MS=3000
+  setting VQ_TEST_FLASH_MS 3000
   # Stage 4 passes within a tick, so the bar may creep from where the flash left it (about 13):
   # the driver stays until the bar rests at 98, some 85 points at 4 a second at most, which is
   # longer than the 10.5 s a shutdown would need after stage 6.
@@ -298,11 +298,28 @@ close_before_shutdown() {
   check "the upgrade itself had finished" bash -c "[ ! -e '$work' ] && cmp -s '$flash/flash.bin' '$bin/../payload-inputs/Bios.bin'"
 }
 
+# Closed while gzip unpacks: the program ends, and gzip with it; the work directory keeps what was
+# unpacked until then, and nothing more comes.
+close_during_extract() {
+  scenario close_during_extract
+  setting VQ_TEST_GZIP_MS 4000
+  drive --answer yes --close-at-stage "$S_EXTRACTING" --close-delay 1500 --timeout 60
+  local closed started
+  closed=$(( $(start_epoch) + $(event_ms close) ))
+  started=$(tr -d '\r' <"$flash/gzip.log" | awk -F'\t' '$1 == "start" { print $2 }')
+  check "the program ended with 0 after the close" ended_after_close 0
+  check "the close came while gzip ran" [ "${started:-$closed}" -lt "$closed" ]
+  sleep 5
+  check "gzip ended with the program" bash -c "! grep -q '^done' '$flash/gzip.log'"
+  check "nothing unpacked after the close" bash -c "[ -f '$work/Bios.bin.gz' ] && [ ! -e '$work/Bios.bin' ]"
+  check "flash tool never ran" [ ! -e "$flash/flash.log" ]
+}
+
 # A close while the flash tool writes is refused: the window stays and follows the flash to its
 # end. Once the tool has ended, closing ends the program as at any other time.
 close_during_flash() {
   scenario close_during_flash
-  export VQ_TEST_FLASH_MS=4000
+  setting VQ_TEST_FLASH_MS 4000
   drive --answer yes --close-at-stage "$S_FLASHING" --close-delay 500 --until-stage "$S_COMPLETE" \
     --linger 500 --timeout 60
   local closed started ended
@@ -339,7 +356,7 @@ dlls_planted() {
     cp "$WINEPREFIX/drive_c/windows/system32/$d" "$app/"
     names+=${names:+,}${d%.dll}
   done
-  export VQ_TEST_FLASH_MS=1000
+  setting VQ_TEST_FLASH_MS 1000
   WINEDLLOVERRIDES="$WINEDLLOVERRIDES;$names=n,b" WINEDEBUG=+pid,+loaddll,+module \
     drive --answer yes --until-stage "$S_SHUTTING_DOWN" --linger 500 --timeout 90 2>"$trace" >/dev/null
   check "the whole upgrade ran" seen "$S_SHUTTING_DOWN"
@@ -362,7 +379,8 @@ dlls_planted() {
 
 case "${1:-}" in
   setup | declined | close_at_confirm | success | leftover | workdir_link | workdir_file | gzip_damaged | gzip_fails | bad_magic | flash_fails | \
-    flash_missing | workdir_vanishes | close_before_shutdown | close_during_flash | dlls_planted)
+    flash_missing | workdir_vanishes | close_before_shutdown | close_during_flash | close_during_extract | \
+    dlls_planted)
     "$1"
     [ "$1" = setup ] && exit 0
     finish ;;

@@ -1,7 +1,7 @@
 # Sourced by the end-to-end scenarios: a scenario folder, the UI driver, and checks on what it saw.
 #
 # Timeline lines (vqdriver run): "ms bar pct button caption message" or "# event ms detail",
-# tab-separated. The doubles' records: flash/flash.log and flash/shutdown.log.
+# tab-separated. The doubles' records: flash/flash.log, flash/gzip.log and flash/shutdown.log.
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 . "$root/scripts/wine-env"
@@ -41,9 +41,20 @@ scenario() {
   flash="$dir/flash"
   timeline="$dir/timeline.txt"
   cp "$bin/Vorquint.exe" "$exe"
+  # The shutdown double inherits the program's environment; the tools get one of the program's
+  # making, so they read theirs from the settings file beside the program.
   export VQ_TEST_FLASH_DIR
   VQ_TEST_FLASH_DIR=$(winpath "$flash")
-  unset VQ_TEST_GZIP_EXIT VQ_TEST_FLASH_EXIT VQ_TEST_FLASH_MS
+  unset VQ_TEST_GZIP_EXIT VQ_TEST_FLASH_EXIT VQ_TEST_FLASH_MS VQ_TEST_GZIP_MS
+  setting VQ_TEST_FLASH_DIR "$VQ_TEST_FLASH_DIR"
+}
+
+# setting NAME VALUE: the doubles' setting (testing/win/DoubleSupport.h), in vqtest.ini beside
+# the program.
+setting() {
+  local file="$app/vqtest.ini"
+  { [ -f "$file" ] && grep -v "^$1=" "$file"; printf '%s=%s\r\n' "$1" "$2"; } >"$file.new"
+  mv "$file.new" "$file"
 }
 
 # drive ARGS...: runs the program under the driver; the timeline goes to $timeline (and stdout).
@@ -129,8 +140,8 @@ flash_lines() { [ -f "$flash/flash.log" ] && tr -d '\r' < "$flash/flash.log" || 
 flash_event_count() { flash_lines | awk -F'\t' -v e="$1" '$1 == e { n++ } END { print n + 0 }'; }
 shutdown_lines() { [ -f "$flash/shutdown.log" ] && tr -d '\r' < "$flash/shutdown.log" || true; }
 no_shutdown() { [ ! -e "$flash/shutdown.log" ]; }
-# Neither the flash tool nor shutdown ran (gzip, which keeps no record, runs only in the work
-# directory, whose absence the scenarios check on their own).
+# Neither the flash tool nor shutdown ran (gzip runs only in the work directory, whose absence
+# the scenarios check on their own).
 no_tool_ran() { [ ! -e "$flash/flash.log" ] && no_shutdown; }
 # is_hidden_dir PATH: a directory (not a file in its place) with the hidden attribute.
 is_hidden_dir() { "$VQ_WINE" "$bin/vqdriver.exe" attrib "$1" | tr -d '\r' | grep -qx '0x[0-9a-f]* directory hidden'; }

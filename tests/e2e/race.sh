@@ -24,7 +24,7 @@ swap_on_appear() {
   echo planted >"$planted/planted.txt"
   for tool in GZipW.exe fptw64.exe fptw.exe; do cp "$bin/shutdown.exe" "$planted/$tool"; done
   before=$(sha1sum <"$victim")
-  export VQ_TEST_FLASH_MS=3000  # the attack is over before the clean-up lets go of the directory
+  setting VQ_TEST_FLASH_MS 3000  # the attack is over before the clean-up lets go of the directory
   attack swap "$(winpath "$work")" "$(winpath "$planted")" 30 >"$dir/attack.txt" &
   local attacker=$!
   drive --answer yes --until-stage "$S_SHUTTING_DOWN" --linger 500 --timeout 60
@@ -68,7 +68,7 @@ unicode_folder() {
   scenario unicode_folder
   local home="$dir/Firmware＼Update" decoy="$dir/Firmware/Update" in="$bin/../payload-inputs" before pid
   mkdir -p "$home" "$decoy"
-  mv "$exe" "$home/Vorquint.exe"
+  mv "$exe" "$app/vqtest.ini" "$home/"
   exe="$home/Vorquint.exe" work="$home/VqPTemp"
   cp "$in/Bios.bin" "$dir/decoy.bin"
   printf '\x5a' | dd of="$dir/decoy.bin" bs=1 seek=$(( $(stat -c %s "$dir/decoy.bin") - 1 )) conv=notrunc status=none
@@ -99,8 +99,41 @@ unicode_folder() {
   check "work directory gone" [ ! -e "$work" ]
 }
 
+# The work directory renamed away in the moment the clean-up lets go of it to open it again for
+# its removal, and a directory of the attacker's put in its place and held, with the right to
+# delete it: the program's directory was not removed, so the window must not say so, and the
+# computer is not shut down. The moment is short: on a loaded machine the attacker may miss it,
+# and the run is tried again; a run the attacker did not win proves nothing either way.
+cleanup_takeover() {
+  local attempt
+  for attempt in 1 2 3; do
+    scenario cleanup_takeover
+    local planted="$dir/planted"
+    mkdir -p "$planted"
+    setting VQ_TEST_FLASH_MS 2000
+    drive --answer yes --until-stage "$S_CLEANING" --until-bar 98 --linger 1500 --timeout 45 >/dev/null &
+    local driver=$!
+    if ! wait_for 90 grep -q '^write' "$flash/flash.log" 2>/dev/null; then
+      fail "flash started"
+      wait "$driver"
+      return
+    fi
+    attack takeover "$(winpath "$work")" "$(winpath "$planted")" 25 >"$dir/attack.txt"
+    wait "$driver"
+    cat "$dir/attack.txt"
+    if grep -q '^took over after [0-9]* refusals$' "$dir/attack.txt"; then
+      check "never said removed" bash -c "! grep -qF -e '$S_CLEAN_DONE' -e '$S_COMPLETE' '$timeline'"
+      check "rests on Remove temporary files ..." [ "$(last_field 5)" = "$S_CLEANING" ]
+      check "no shutdown" no_shutdown
+      return
+    fi
+    echo "attempt $attempt: the attacker missed the moment"
+  done
+  echo "the attacker missed the moment in every attempt: nothing judged"
+}
+
 case "${1:-}" in
-  swap_on_appear | leftover_flip | unicode_folder)
+  swap_on_appear | leftover_flip | unicode_folder | cleanup_takeover)
     "$1"
     finish ;;
   *) echo "usage: race.sh SCENARIO" >&2; exit 2 ;;

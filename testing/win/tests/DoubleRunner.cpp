@@ -5,6 +5,8 @@
 
 #include <vector>
 
+#include "testing/win/DoubleSupport.h"
+
 namespace vq::testing {
 
 namespace {
@@ -200,6 +202,23 @@ DWORD RunTool(const std::string& appPath, const std::string& commandLine, const 
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
     return code;
+}
+
+void SetDoubleSetting(const std::string& dir, const std::string& name, const std::string& value) {
+    const std::string path = dir + "\\" + kSettingsName;
+    std::string kept;
+    if (FileExists(path)) {
+        const std::vector<uint8_t> bytes = ReadBytes(path);
+        const std::string text(bytes.begin(), bytes.end());
+        for (size_t at = 0, end; at < text.size(); at = end + 1) {
+            end = text.find('\n', at);
+            if (end == std::string::npos) end = text.size();
+            const std::string line = text.substr(at, end - at);
+            if (line.compare(0, name.size() + 1, name + "=") != 0) kept += line + "\n";
+        }
+    }
+    kept += name + "=" + value + "\n";
+    WriteBytes(path, std::vector<uint8_t>(kept.begin(), kept.end()));
 }
 
 ScopedEnv::ScopedEnv(const char* name, const char* value) : name_(name) {

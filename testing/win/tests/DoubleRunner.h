@@ -50,6 +50,10 @@ void CopyInto(const std::string& dir, const char* name);  // from BinDir()
 // program could not be started.
 DWORD RunTool(const std::string& appPath, const std::string& commandLine, const std::string& cwd);
 
+// Sets NAME to VALUE in the doubles' settings file in `dir` (testing/win/DoubleSupport.h), which
+// the doubles in a folder below `dir` read; replaces what the file said of NAME.
+void SetDoubleSetting(const std::string& dir, const std::string& name, const std::string& value);
+
 // Sets or (with nullptr) removes a variable the started doubles inherit, for one scope.
 class ScopedEnv {
 public:

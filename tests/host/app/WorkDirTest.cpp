@@ -1,4 +1,4 @@
-// Where the work directory and the executable's directory lie for a given program path.
+// Where the work directory lies for a given program path.
 #include <gtest/gtest.h>
 
 #include "app/WorkDir.h"
@@ -6,28 +6,23 @@
 namespace {
 
 TEST(WorkDir, SitsBesideTheExecutable) {
-    EXPECT_EQ(vq::WorkDirOf("C:\\Tools\\Vorquint.exe"), "C:\\Tools\\VqPTemp");
-    EXPECT_EQ(vq::WorkDirOf("\\\\server\\share\\fw\\Vorquint.exe"), "\\\\server\\share\\fw\\VqPTemp");
+    EXPECT_EQ(vq::WorkDirOf(L"C:\\Tools\\Vorquint.exe"), L"C:\\Tools\\VqPTemp");
+    EXPECT_EQ(vq::WorkDirOf(L"\\\\server\\share\\fw\\Vorquint.exe"), L"\\\\server\\share\\fw\\VqPTemp");
+    EXPECT_EQ(vq::WorkDirOf(L"C:\\Firmware\uFF3CUpdate\\Vorquint.exe"), L"C:\\Firmware\uFF3CUpdate\\VqPTemp");
 }
 
 TEST(WorkDir, InADriveRootHasNoDoubleSeparator) {
-    EXPECT_EQ(vq::WorkDirOf("D:\\Vorquint.exe"), "D:\\VqPTemp");
+    EXPECT_EQ(vq::WorkDirOf(L"D:\\Vorquint.exe"), L"D:\\VqPTemp");
 }
 
 TEST(WorkDir, PathWithoutSeparatorGivesTheBareName) {
-    EXPECT_EQ(vq::WorkDirOf("Vorquint.exe"), "VqPTemp");
-    EXPECT_EQ(vq::WorkDirOf(""), "VqPTemp");
+    EXPECT_EQ(vq::WorkDirOf(L"Vorquint.exe"), L"VqPTemp");
+    EXPECT_EQ(vq::WorkDirOf(L""), L"VqPTemp");
 }
 
 TEST(WorkDir, OnlyTheLastSeparatorCounts) {
     // Forward slashes are not separators in these paths.
-    EXPECT_EQ(vq::WorkDirOf("C:\\a\\b.c\\x/y.exe"), "C:\\a\\b.c\\VqPTemp");
-}
-
-TEST(ExeDir, KeepsTheTrailingSeparator) {
-    EXPECT_EQ(vq::ExeDirOf("C:\\Tools\\Vorquint.exe"), "C:\\Tools\\");
-    EXPECT_EQ(vq::ExeDirOf("D:\\Vorquint.exe"), "D:\\");
-    EXPECT_EQ(vq::ExeDirOf("Vorquint.exe"), "");
+    EXPECT_EQ(vq::WorkDirOf(L"C:\\a\\b.c\\x/y.exe"), L"C:\\a\\b.c\\VqPTemp");
 }
 
 }  // namespace

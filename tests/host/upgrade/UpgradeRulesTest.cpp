@@ -1,32 +1,26 @@
 // The chain's path and command rules: where files are deleted, which programs run, with what.
 #include <gtest/gtest.h>
 
-#include "app/WorkDir.h"
 #include "upgrade/UpgradeRules.h"
 
 namespace vq {
 namespace {
 
 TEST(PathInDir, JoinsWithOneBackslashAlsoAtADriveRoot) {
-    EXPECT_EQ(PathInDir("C:\\Tools\\VqPTemp", "Bios.bin"), "C:\\Tools\\VqPTemp\\Bios.bin");
-    EXPECT_EQ(PathInDir("D:\\", "VqPTemp"), "D:\\VqPTemp");
-    EXPECT_EQ(PathInDir("", "Bios.bin"), "Bios.bin");
+    EXPECT_EQ(PathInDir(L"C:\\Tools\\VqPTemp", L"Bios.bin"), L"C:\\Tools\\VqPTemp\\Bios.bin");
+    EXPECT_EQ(PathInDir(L"", L"Bios.bin"), L"Bios.bin");
     EXPECT_EQ(PathInDir(L"D:\\Firmware\uFF3CUpdate", L"VqPTemp"), L"D:\\Firmware\uFF3CUpdate\\VqPTemp");
     EXPECT_EQ(PathInDir(L"D:\\", L"VqPTemp"), L"D:\\VqPTemp");
 }
 
-// The work directory lies in the executable's directory, in the path's own characters.
-TEST(WorkDirOf, TheExecutablesDirectoryKeepsItsBackslashAndItsCharacters) {
-    for (const char* exe : {"C:\\Tools\\Vorquint.exe", "D:\\Vorquint.exe", "\\\\srv\\share\\V.exe"}) {
-        SCOPED_TRACE(exe);
-        const std::string dir = ExeDirOf(exe);
-        ASSERT_FALSE(dir.empty());
-        EXPECT_EQ(dir.back(), '\\');
-        EXPECT_NE(dir, WorkDirOf(exe));
-        EXPECT_EQ(PathInDir(dir, "VqPTemp"), WorkDirOf(exe));
-    }
-    EXPECT_EQ(ExeDirOf("D:\\Vorquint.exe"), "D:\\");
-    EXPECT_EQ(WorkDirOf(L"C:\\Firmware\uFF3CUpdate\\Vorquint.exe"), L"C:\\Firmware\uFF3CUpdate\\VqPTemp");
+// The folder keeps its backslash, so that a drive's root stays the root and not the drive's
+// current directory; what follows it is the bare name.
+TEST(FolderOf, KeepsTheLastBackslashAndTheRestIsTheName) {
+    EXPECT_EQ(FolderOf(L"C:\\Tools\\Vorquint.exe"), L"C:\\Tools\\");
+    EXPECT_EQ(FolderOf(L"D:\\Vorquint.exe"), L"D:\\");
+    EXPECT_EQ(FolderOf(L"\\\\srv\\share\\V.exe"), L"\\\\srv\\share\\");
+    EXPECT_EQ(FolderOf(L"Vorquint.exe"), L"");
+    EXPECT_EQ(FolderOf(L"C:\\Tools\\"), L"C:\\Tools\\");
 }
 
 TEST(ShutdownCommandLine, RunsTheSystemDirectorysProgramByFullPath) {

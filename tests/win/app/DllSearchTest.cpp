@@ -6,11 +6,13 @@
 
 #include <string>
 
-#include "app/WorkDir.h"
 #include "base/SystemCalls.h"
 #include "testing/win/tests/DoubleRunner.h"
 
 namespace {
+
+// The folder of a path, with its last "\".
+std::string FolderOf(const std::string& path) { return path.substr(0, path.rfind('\\') + 1); }
 
 using vq::testing::BinDir;
 using vq::testing::RunTool;
@@ -46,7 +48,7 @@ DWORD Probe(const std::string& mode) {
     if (lib == nullptr) return kNotLoaded;
     char path[MAX_PATH] = {};
     GetModuleFileNameA(lib, path, MAX_PATH);
-    return lstrcmpiA(vq::ExeDirOf(path).c_str(), (SystemDir() + "\\").c_str()) == 0
+    return lstrcmpiA(FolderOf(path).c_str(), (SystemDir() + "\\").c_str()) == 0
                ? kLoadedFromSystem
                : kLoadedFromElsewhere;
 }
@@ -55,7 +57,7 @@ TEST(DllSearch, PlantedLibraryBesideTheProgramIsNotLoaded) {
     char self[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, self, MAX_PATH);
     // Any real DLL will do as the planted one: a copy of a system library under a new name.
-    const std::string planted = vq::ExeDirOf(self) + "vq_planted_test.dll";
+    const std::string planted = FolderOf(self) + "vq_planted_test.dll";
     ASSERT_TRUE(CopyFileA((SystemDir() + "\\version.dll").c_str(), planted.c_str(), FALSE));
 
     HMODULE before = LoadLibraryA("vq_planted_test.dll");

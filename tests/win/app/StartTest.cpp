@@ -10,14 +10,16 @@
 
 #include "app/FormIds.h"
 #include "app/SingleInstance.h"
-#include "app/WorkDir.h"
 
 namespace {
+
+// The folder of a path, with its last "\".
+std::string FolderOf(const std::string& path) { return path.substr(0, path.rfind('\\') + 1); }
 
 std::string BesideMe(const char* name) {
     char self[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, self, MAX_PATH);
-    return vq::ExeDirOf(self) + name;
+    return FolderOf(self) + name;
 }
 
 // A visible top-level window of process `pid` with the given caption, or of the given class.
@@ -200,6 +202,49 @@ TEST(Start, AMarkSomeoneElseMadeDoesNotBlock) {
         ReleaseMutex(mark);
         CloseHandle(mark);
     }
+}
+
+// The mark squatted where a standard user could: on the global name (which earlier versions
+// used, and the program falls back to without private namespaces), and in a namespace of the
+// same name whose boundary holds Everyone. Neither switches the guard off: a second start still
+// ends at once. Wine 8 has no private namespaces (CreateBoundaryDescriptorW answers null and
+// CreatePrivateNamespaceW ends the caller): there the guard is the global name's, and this skips.
+TEST(Start, ASquatterDoesNotSwitchTheGuardOff) {
+    HANDLE boundary = CreateBoundaryDescriptorW(vq::kMarkNamespace, 0);
+    if (boundary == nullptr) GTEST_SKIP() << "no private namespaces on this system";
+    PSECURITY_DESCRIPTOR sd = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA("O:WDD:(A;;GA;;;WD)", SDDL_REVISION_1, &sd,
+                                                                     nullptr));
+    SECURITY_ATTRIBUTES sa{sizeof(sa), sd, FALSE};
+    BYTE everyone[SECURITY_MAX_SID_SIZE];
+    DWORD size = sizeof everyone;
+    ASSERT_TRUE(CreateWellKnownSid(WinWorldSid, nullptr, everyone, &size));
+    ASSERT_TRUE(AddSIDToBoundaryDescriptor(&boundary, everyone));
+    HANDLE space = CreatePrivateNamespaceW(&sa, boundary, vq::kMarkNamespace);
+    ASSERT_NE(space, nullptr);
+    HANDLE inSpace = CreateMutexW(&sa, TRUE, vq::kNamespacedMarkName);
+    HANDLE global = CreateMutexA(&sa, TRUE, vq::kOneInstanceName);
+    LocalFree(sd);
+    EXPECT_NE(inSpace, nullptr);
+    EXPECT_NE(global, nullptr);
+
+    PROCESS_INFORMATION first{};
+    HWND form = Launch(first);
+    EXPECT_NE(form, nullptr) << "a squatter blocked the program";
+    PROCESS_INFORMATION second{};
+    if (form && Start(second)) {
+        const DWORD secondPid = second.dwProcessId;
+        Sleep(2000);
+        EXPECT_EQ(FindFormOf(secondPid), nullptr) << "two upgrades at once";
+        PostMessageA(FindFormOf(secondPid), WM_CLOSE, 0, 0);
+        EXPECT_EQ(EndedWith(second), 0u);
+    }
+    if (form) PostMessageA(form, WM_CLOSE, 0, 0);
+    EXPECT_EQ(EndedWith(first), 0u);
+    CloseHandle(global);
+    CloseHandle(inSpace);
+    ClosePrivateNamespace(space, 0);
+    DeleteBoundaryDescriptor(boundary);
 }
 
 }  // namespace

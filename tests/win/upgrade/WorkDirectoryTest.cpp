@@ -192,8 +192,8 @@ TEST_F(WorkDirectoryTest, CleanRemovesEveryFileHiddenOrNotAndTheDirectory) {
     EXPECT_FALSE(FileExists(workDir));
 }
 
-// What cannot be deleted stays, and with it the directory; the chain still goes on.
-TEST_F(WorkDirectoryTest, CleanKeepsASubdirectoryOrReadOnlyFileButCountsAsDone) {
+// What cannot be deleted stays, and with it the directory: that is no clean-up done.
+TEST_F(WorkDirectoryTest, CleanFailsWhenASubdirectoryOrReadOnlyFileKeepsTheDirectory) {
     ASSERT_TRUE(work.Prepare(Wide(workDir)));
     WriteBytes(workDir + "\\Bios.bin", {1});
     ASSERT_TRUE(CreateDirectoryA((workDir + "\\sub").c_str(), nullptr));
@@ -201,7 +201,7 @@ TEST_F(WorkDirectoryTest, CleanKeepsASubdirectoryOrReadOnlyFileButCountsAsDone) 
     WriteBytes(workDir + "\\locked.txt", {1});
     SetFileAttributesA((workDir + "\\locked.txt").c_str(), FILE_ATTRIBUTE_READONLY);
 
-    EXPECT_TRUE(work.Clean());
+    EXPECT_FALSE(work.Clean());
     EXPECT_FALSE(FileExists(workDir + "\\Bios.bin"));
     EXPECT_TRUE(FileExists(workDir + "\\sub\\inner.txt"));
     EXPECT_TRUE(FileExists(workDir + "\\locked.txt"));
@@ -229,6 +229,22 @@ TEST_F(WorkDirectoryTest, CleanRemovesNothingThatTookTheNameOfTheDirectoryHeld) 
     EXPECT_FALSE(second.Clean());
     EXPECT_TRUE(IsLink(workDir));
     EXPECT_EQ(ReadBytes(elsewhere / "keep.txt"), (std::vector<uint8_t>{3}));
+
+    // Swapped for a directory whose maker holds it with the right to delete it, as one that won
+    // the moment between letting go and opening again would: nothing is removed, and so nothing
+    // may say so.
+    WorkDirectory held;
+    ScratchDir swapped{"swap"};
+    const std::string swappedDir = swapped / "VqPTemp";
+    ASSERT_TRUE(held.Prepare(Wide(swappedDir)));
+    ASSERT_TRUE(UnixMove(swappedDir, swapped / "moved"));
+    ASSERT_TRUE(CreateDirectoryA(swappedDir.c_str(), nullptr));
+    HANDLE holder = CreateFileA(swappedDir.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(held.Clean());
+    CloseHandle(holder);
+    EXPECT_TRUE(FileExists(swappedDir));
 
     WorkDirectory third;
     ScratchDir other{"gone"};
