@@ -4,10 +4,10 @@
 #include <memory>
 #include <new>
 
+#include "base/ProcessInfo.h"
 #include "base/RelativeFiles.h"
 #include "base/SystemCalls.h"
 #include "base/WinHandle.h"
-#include "upgrade/ProcessInfo.h"
 #include "upgrade/UpgradeRules.h"
 
 namespace vq {
