@@ -7,6 +7,7 @@
 #include "payload/FlashImage.h"
 #include "payload/PayloadFormat.h"
 #include "payload/PayloadEntries.h"
+#include "payload/SignedDigest.h"
 #include "tools/vqpack/GzipMember.h"
 #include "tools/vqpack/Wording.h"
 
@@ -56,6 +57,32 @@ bool FindHeader(const Bytes& file, uint32_t& at, TPayloadHeader& header) {
     return false;
 }
 
+// The check the DOS face makes before it unpacks (the Windows face asks Windows, which also
+// refuses a file changed after signing): the problem it finds, if any.
+std::string SignedBytesProblem(const Bytes& file, std::string* unchecked) {
+    // Chunks for the hash; the walk needs only the signature's first few hundred bytes of it.
+    constexpr uint32_t kChunk = 64 * 1024;
+    Bytes chunk(kChunk);
+    MemorySource src(file.data(), file.size());
+    switch (CheckSignedBytes(src, static_cast<uint32_t>(file.size()), chunk.data(), kChunk)) {
+        case SignedBytes::Unsigned:
+        case SignedBytes::Match: return "";
+        case SignedBytes::NotCheckable:
+            if (unchecked)
+                *unchecked = "its signature's digest is not SHA-256, so whether its bytes are the ones signed "
+                             "was not checked (the DOS face runs it unchecked; the Windows face checks it)";
+            return "";
+        case SignedBytes::Mismatch:
+            return "the file's bytes are not the ones its signature names: it was changed after signing, "
+                   "and both faces refuse it";
+        case SignedBytes::Malformed:
+            return "its signature cannot be read: the certificate table's first entry is not an Authenticode "
+                   "PKCS#7 SignedData with the file's digest where signing tools put it";
+        case SignedBytes::ReadFailed: break;
+    }
+    return "the signed bytes could not be read";
+}
+
 }  // namespace
 
 std::string UnreadableText(const Bytes& file, ContainerError e) {
@@ -83,7 +110,7 @@ std::string UnreadableText(const Bytes& file, ContainerError e) {
            why + ")";
 }
 
-std::vector<std::string> VerifyContainer(const Bytes& file) {
+std::vector<std::string> VerifyContainer(const Bytes& file, std::string* unchecked) {
     std::vector<std::string> problems;
     if (file.size() > kMaxFileSize) {
         problems.push_back(ContainerErrorText(ContainerError::TooLarge));
@@ -97,6 +124,8 @@ std::vector<std::string> VerifyContainer(const Bytes& file) {
         problems.push_back(UnreadableText(file, he));
         return problems;
     }
+    const std::string signature = SignedBytesProblem(file, unchecked);
+    if (!signature.empty()) problems.push_back(signature);
     const uint32_t count = info.Header.EntryCount;
     // The DOS face needs every entry, and the Windows face has a name for no more.
     if (count != kPayloadEntryCount)

@@ -13,6 +13,7 @@
 #include <map>
 
 #include "payload/PayloadEntries.h"
+#include "payload/SignedDigest.h"
 #include "tests/host/payload/ContainerSamples.h"
 #include "tools/vqpack/GzipMember.h"
 
@@ -279,6 +280,54 @@ TEST_F(VqpackCli, DamageIsNamedAndNeverExtracted) {
         }
     }
     EXPECT_FALSE(fs::exists(dir_ / "y"));
+}
+
+// A signed package is ok only while its bytes are the ones its signature names, as both faces
+// check; a signature whose digest vqpack cannot compute is ok, said to be unchecked.
+TEST_F(VqpackCli, SignedBytesAreCheckedAgainstTheSignature) {
+    MakeInputs();
+    fs::copy_file(VQ_SIGNABLE_PE, dir_ / "image.exe", fs::copy_options::overwrite_existing);
+    ASSERT_EQ(Build("plain.exe"), 0) << Err();
+    const std::string sign = "'" VQ_SIGN_THROWAWAY "' '" + (dir_ / "plain.exe").string() + "' '" +
+                             (dir_ / "signed.exe").string() + "'";
+    ASSERT_EQ(system(sign.c_str()), 0);
+    EXPECT_EQ(Run("verify signed.exe"), 0) << Err();
+    EXPECT_EQ(Out(), "signed.exe: ok\n");
+
+    const Bytes good = Read(dir_ / "signed.exe");
+    MemorySource src(good.data(), good.size());
+    const uint32_t table = ReadSignedLayout(src, uint32_t(good.size())).Cert.Offset;
+    ASSERT_GT(table, 0u);
+    // One byte of entry 1, stored as it is: only the signature can tell.
+    Bytes changed = good;
+    changed[fs::file_size(VQ_SIGNABLE_PE) + kHeaderSize + kRecordSize + 100] ^= 0x01;
+    // Not a PKCS#7 signature (wCertificateType).
+    Bytes unreadable = good;
+    unreadable[table + kWinCertTypeOffset] = 1;
+    // The signed digest's algorithm made SHA-384: the second SHA-256 identifier in the signature,
+    // after the one in digestAlgorithms.
+    Bytes other = good;
+    Bytes sha256{der::kOid, uint8_t(sizeof der::kOidSha256)};
+    sha256.insert(sha256.end(), std::begin(der::kOidSha256), std::end(der::kOidSha256));
+    auto oid = std::search(other.begin() + table, other.end(), sha256.begin(), sha256.end());
+    ASSERT_NE(oid, other.end());
+    oid = std::search(oid + 1, other.end(), sha256.begin(), sha256.end());
+    ASSERT_NE(oid, other.end());
+    oid[sha256.size() - 1] = 0x02;
+    Write(dir_ / "changed.exe", changed);
+    Write(dir_ / "unreadable.exe", unreadable);
+    Write(dir_ / "other.exe", other);
+
+    EXPECT_EQ(Run("verify changed.exe"), 1);
+    EXPECT_EQ(Err(), "vqpack verify: changed.exe: the file's bytes are not the ones its signature names: it was "
+                     "changed after signing, and both faces refuse it\n");
+    EXPECT_EQ(Run("verify unreadable.exe"), 1);
+    EXPECT_EQ(Err().rfind("vqpack verify: unreadable.exe: its signature cannot be read: ", 0), 0u) << Err();
+    EXPECT_EQ(Run("verify other.exe"), 0) << Err();
+    EXPECT_EQ(Out().rfind("other.exe: ok, but its signature's digest is not SHA-256, so whether its bytes are the "
+                          "ones signed was not checked", 0),
+              0u)
+        << Out();
 }
 
 TEST_F(VqpackCli, FailuresLeaveNoOutput) {
