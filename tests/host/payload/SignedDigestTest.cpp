@@ -8,6 +8,7 @@
 #include <iterator>
 #include <string>
 
+#include "payload/FlashImage.h"
 #include "payload/SignedDigest.h"
 #include "tools/vqpack/Bytes.h"
 
@@ -204,17 +205,29 @@ TEST(SignedDigestWalk, RefusesWhatIsNotTheSignatureItExpects) {
     }
 }
 
-// A stand-in release (SIGNABLE.EXE and a small container) signed by osslsigncode.
+// A stand-in release (SIGNABLE.EXE and a whole payload of small entries) signed by osslsigncode.
 class SignedFile : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         dir_ = fs::temp_directory_path() / ("vq-signed-digest-" + std::to_string(getpid()));
         fs::create_directories(dir_);
-        const fs::path entry = dir_ / "entry1", plain = dir_ / "unsigned.exe", signedCopy = dir_ / "signed.exe";
-        std::ofstream(entry, std::ios::binary) << std::string(70001, 'g');
-        const std::string cmd = "'" VQ_VQPACK "' build --image '" VQ_SIGNABLE_PE "' --out '" + plain.string() +
-                                "' '" + entry.string() + "' >/dev/null && '" VQ_SIGN_THROWAWAY "' '" +
-                                plain.string() + "' '" + signedCopy.string() + "'";
+        const fs::path plain = dir_ / "unsigned.exe", signedCopy = dir_ / "signed.exe";
+        // The payload's eleven entries: entry 1 stored as it is and long, the flash image last.
+        std::string entries;
+        for (int i = 1; i <= 11; ++i) {
+            const fs::path entry = dir_ / ("entry" + std::to_string(i));
+            std::string bytes = i == 1 ? std::string(70001, 'g') : "entry " + std::to_string(i);
+            if (i == 11) {
+                bytes.assign(kFlashImageSize, '\0');
+                bytes.replace(kFlashDescriptorOffset, sizeof kFlashDescriptorSignature,
+                              reinterpret_cast<const char*>(kFlashDescriptorSignature), sizeof kFlashDescriptorSignature);
+            }
+            std::ofstream(entry, std::ios::binary) << bytes;
+            entries += " '" + entry.string() + "'";
+        }
+        const std::string cmd = "'" VQ_VQPACK "' build --image '" VQ_SIGNABLE_PE "' --out '" + plain.string() + "'" +
+                                entries + " >/dev/null && '" VQ_SIGN_THROWAWAY "' '" + plain.string() + "' '" +
+                                signedCopy.string() + "'";
         if (system(cmd.c_str()) != 0) return;
         unsigned_ = Read(plain);
         signed_ = Read(signedCopy);
