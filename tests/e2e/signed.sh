@@ -16,19 +16,26 @@ other_program() {
   VQ_VQPACK=$vqpack "$root/scripts/repack-image" "$bin/Vorquint.exe" "$dir/other-bios.bin" "$1"
 }
 
+# swap [--at-start]: vqswap starts the program, renames it to Vorquint.old and puts other.exe
+# under its name; what it reports goes to $attack and the started program's id to $pid (the
+# caller's locals).
+swap() {
+  # Into a file: the program started inherits the attacker's output, and a pipe would stay open.
+  "$VQ_WINE" "$bin/vqswap.exe" "$@" "$(winpath "$exe")" "$(winpath "$app/Vorquint.old")" \
+    "$(winpath "$dir/other.exe")" >"$dir/attack.txt"
+  attack=$(tr -d '\r' <"$dir/attack.txt")
+  echo "$attack"
+  pid=$(sed -n 's/^pid //p' <<<"$attack")
+  check "the program started" [ -n "$pid" ]
+}
+
 # While the window shows Stopped, another process renames the running program away and puts
 # another one, with a sound container and another image, under its name.
 swap_running() {
   scenario swap_running
   other_program "$dir/other.exe"
   local attack pid
-  # Into a file: the program started inherits the attacker's output, and a pipe would stay open.
-  "$VQ_WINE" "$bin/vqswap.exe" "$(winpath "$exe")" "$(winpath "$app/Vorquint.old")" \
-    "$(winpath "$dir/other.exe")" >"$dir/attack.txt"
-  attack=$(tr -d '\r' <"$dir/attack.txt")
-  echo "$attack"
-  pid=$(sed -n 's/^pid //p' <<<"$attack")
-  check "the program started" [ -n "$pid" ]
+  swap
   check "the running program cannot be renamed: sharing violation" grep -qx 'rename refused 32' <<<"$attack"
   drive_pid "$pid"
   check "reached Shuting down" seen "$S_SHUTTING_DOWN"
@@ -42,12 +49,7 @@ swap_at_start() {
   scenario swap_at_start
   other_program "$dir/other.exe"
   local attack pid
-  "$VQ_WINE" "$bin/vqswap.exe" --at-start "$(winpath "$exe")" "$(winpath "$app/Vorquint.old")" \
-    "$(winpath "$dir/other.exe")" >"$dir/attack.txt"
-  attack=$(tr -d '\r' <"$dir/attack.txt")
-  echo "$attack"
-  pid=$(sed -n 's/^pid //p' <<<"$attack")
-  check "the program started" [ -n "$pid" ]
+  swap --at-start
   check "the swap was made before the program ran" grep -qx 'replaced' <<<"$attack"
   "$VQ_WINE" "$bin/vqdriver.exe" run --pid "$pid" --answer yes --until-stage "$S_EXTRACT_FAILED" \
     --linger 1500 --timeout 60 | tr -d '\r' | tee "$timeline"
