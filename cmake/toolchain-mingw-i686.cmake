@@ -9,4 +9,6 @@ set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-# No emulator: 32-bit Windows programs cannot run here; the release build is checked statically.
+# The 32-bit Wine runs it: scripts/wine-run picks the Windows (VQ_WINE_SYSTEM, set by the test
+# presets: wow64 on a 64-bit prefix, win32 on a 32-bit one).
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run)
