@@ -17,12 +17,18 @@ readonly SHUTDOWN_AFTER_8_MIN=4400 SHUTDOWN_AFTER_8_MAX=7000
 # How long the driver stays once it saw stage 8: until the shutdown's record is there.
 readonly SHUTDOWN_LINGER_MS=$(( SHUTDOWN_AFTER_8_MAX + 1000 ))
 
-# Wine prefers a native shutdown.exe only where the system's own one lies.
+# Wine prefers a native shutdown.exe only where the system's own one lies: in each system
+# directory the prefix has (64-bit Windows has two, and a 32-bit process sees SysWOW64).
 setup() {
   "$root/scripts/wine-session" start
-  local target="$WINEPREFIX/drive_c/windows/system32/shutdown.exe"
-  cmp -s "$bin/shutdown.exe" "$target" || cp "$bin/shutdown.exe" "$target"
-  check "shutdown double installed in the prefix's system directory" cmp -s "$bin/shutdown.exe" "$target"
+  local d target
+  for d in system32 syswow64; do
+    target="$WINEPREFIX/drive_c/windows/$d/shutdown.exe"
+    [ -d "${target%/*}" ] || continue
+    cmp -s "$bin/shutdown.exe" "$target" || cp "$bin/shutdown.exe" "$target"
+  done
+  check "shutdown double installed in the program's system directory" \
+    cmp -s "$bin/shutdown.exe" "$WINEPREFIX/drive_c/windows/$SYSDIR/shutdown.exe"
   [ "$failures" -eq 0 ] || exit 1
 }
 
@@ -78,11 +84,11 @@ success() {
     awk -v r="${creep%% *}" -v lo=$CREEP_MIN -v hi=$CREEP_MAX 'BEGIN { exit !(r + 0 >= lo && r + 0 <= hi) }'
   check "89% shown while resting" bash -c "grep -qP '\t89\t89%\t0\t\Q$S_FLASHING\E\t' '$timeline'"
 
-  # The flash double: the 64-bit build, in the work directory, with the exact image.
+  # The flash double: the build for this Windows, in the work directory, with the exact image.
   local start
   start=$(flash_lines | awk -F'\t' '$1 == "start"')
   check "flash tool ran once" [ "$(flash_event_count start)" -eq 1 ]
-  check "64-bit flash tool chosen" [ "$(cut -f3 <<<"$start")" = fptw64.exe ]
+  check "the flash tool for $VQ_WINE_SYSTEM chosen: $FLASH_TOOL" [ "$(cut -f3 <<<"$start")" = "$FLASH_TOOL" ]
   check "flash command line is ' -f Bios.bin'" [ "$(cut -f4 <<<"$start")" = " -f Bios.bin" ]
   check "flash ran in the work directory" [ "$(cut -f5 <<<"$start")" = "$(winpath "$work")" ]
   check "flash window hidden" [ "$(cut -f6 <<<"$start")" = hidden ]
@@ -106,7 +112,7 @@ success() {
   check "shutdown with /s /f /t 0" [ "$(cut -f2 <<<"$sd")" = "/s /f /t 0" ]
   local program
   program=$(cut -f3 <<<"$sd" | tr 'A-Z' 'a-z')
-  check "the system directory's shutdown program" [ "$program" = 'c:\windows\system32\shutdown.exe' ]
+  check "the system directory's shutdown program" [ "$program" = "$SYSDIR_WIN\\shutdown.exe" ]
   echo "shutdown $(( $(cut -f1 <<<"$sd") - epoch - t8 )) ms after stage 8 was seen"
 
   # A logoff or restart asked for by anyone else waits while the upgrade runs, never otherwise.
@@ -258,14 +264,19 @@ flash_fails() {
 
 flash_missing() {
   scenario flash_missing
-  # A payload that ends after entry 5: everything up to the 32-bit tool, no 64-bit tool. vqpack
-  # builds no such package, so the test cuts the shipped one.
-  "$root/testing/cut-container" "${VQ_E2E_VQPACK:?}" "$bin/Vorquint.exe" 6 "$exe.cut"
+  # A payload that ends just before the flash tool this Windows needs: everything before it is
+  # there. vqpack builds no such package, so the test cuts the shipped one.
+  local entry
+  entry=$("${VQ_E2E_VQPACK:?}" list --json "$bin/Vorquint.exe" |
+    sed -n "s/.*\"index\": \([0-9]*\), \"name\": \"$FLASH_TOOL.gz\".*/\1/p")
+  check "the flash tool's entry found" [ -n "$entry" ]
+  "$root/testing/cut-container" "$VQ_E2E_VQPACK" "$bin/Vorquint.exe" "${entry:-0}" "$exe.cut"
   mv "$exe.cut" "$exe"
   drive --answer yes --until-stage "$S_UPGRADE_FAILED" --linger 1500 --timeout 60
   upgrade_failed
   check "no flash tool ran" [ ! -e "$flash/flash.log" ]
-  check "work directory keeps its files" bash -c "[ -f '$work/fptw.exe' ] && [ -f '$work/fparts.txt' ] && [ ! -e '$work/fptw64.exe' ]"
+  check "work directory keeps what came before the flash tool, and not it" \
+    bash -c "[ -f '$work/fpt.exe' ] && [ -f '$work/fparts.txt' ] && [ ! -e '$work/$FLASH_TOOL' ]"
 }
 
 workdir_vanishes() {
@@ -353,7 +364,7 @@ dlls_planted() {
   local d names="" trace="$dir/loaddll.txt" pid own loaded applog
   check "signed" "$root/scripts/sign-throwaway" "$bin/Vorquint.exe" "$exe"
   for d in $PLANTED_DLLS; do
-    cp "$WINEPREFIX/drive_c/windows/system32/$d" "$app/"
+    cp "$WINEPREFIX/drive_c/windows/$SYSDIR/$d" "$app/"
     names+=${names:+,}${d%.dll}
   done
   setting VQ_TEST_FLASH_MS 1000

@@ -21,6 +21,17 @@ readonly S_EXTRACT_FAILED="Extract file failed"
 readonly S_UPGRADE_FAILED="Upgrade failed"
 readonly CONFIRM_TEXT='Start to upgrade your Sugarbay platform?\n\nPlease close all other applications & save your works.\nThe system will shutdown after upgrade.'
 
+# What the program must see on this Windows (VQ_WINE_SYSTEM, scripts/wine-env), known here from
+# the system the test runs on, not asked of the program: the flash tool it must choose (the 64-bit
+# build wherever Windows is 64-bit) and its system directory (a 32-bit process on 64-bit Windows
+# gets SysWOW64 there under Wine; Windows says system32 and redirects it to SysWOW64).
+case "$VQ_WINE_SYSTEM" in
+  win64) readonly FLASH_TOOL=fptw64.exe SYSDIR=system32 ;;
+  wow64) readonly FLASH_TOOL=fptw64.exe SYSDIR=syswow64 ;;
+  win32) readonly FLASH_TOOL=fptw.exe SYSDIR=system32 ;;
+esac
+readonly SYSDIR_WIN="c:\\windows\\$SYSDIR"
+
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 check() { local what=$1; shift; if "$@"; then echo "ok: $what"; else fail "$what"; fi; }

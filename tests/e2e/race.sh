@@ -11,7 +11,7 @@ attack() { "$VQ_WINE" "$bin/vqattack.exe" "$@" | tr -d '\r'; }
 
 # Programs that may have run: the shutdown double records its own path in shutdown.log, so a
 # copy of it planted as a tool shows up there with the planted path.
-nothing_planted_ran() { ! shutdown_lines | cut -f3 | grep -qiv '^c:\\windows\\system32\\shutdown.exe$'; }
+nothing_planted_ran() { ! shutdown_lines | cut -f3 | grep -qivxF "$SYSDIR_WIN\\shutdown.exe"; }
 
 # VqPTemp renamed away the moment it appears, and a directory of the attacker's put in its
 # place: a planted file, a hard link named GZip.exe to a file elsewhere, planted tools.
