@@ -28,6 +28,16 @@ std::string Reason() { return strerror(errno); }
 
 constexpr size_t kMaxWrite = 1u << 30;  // one write's share, below every platform's count limit
 
+constexpr char kNotRegular[] = ": not a regular file";
+
+// An open that must not wait: a FIFO without a writer would hold it until one came, and a
+// terminal would become the controlling one.
+#ifdef O_NONBLOCK
+constexpr int kOpenWithoutWaiting = O_NONBLOCK | O_NOCTTY;
+#else
+constexpr int kOpenWithoutWaiting = 0;
+#endif
+
 // What the file system says about a name, links followed.
 struct Described {
     bool Exists = false;
@@ -161,7 +171,7 @@ bool StatInput(const std::string& path, InputFile& out, std::string& err) {
         return false;
     }
     if (!d.Exists || !d.Regular) {
-        err = path + (d.Exists ? ": not a regular file" : ": No such file or directory");
+        err = path + (d.Exists ? kNotRegular : ": No such file or directory");
         return false;
     }
     out = InputFile{path, d.Size, d.Id};
@@ -190,7 +200,12 @@ bool CheckOutput(const std::string& path, const std::vector<InputFile>& inputs, 
 }
 
 bool ReadWholeFile(const std::string& path, Bytes& out, std::string& err) {
-    const int fd = open(path.c_str(), O_RDONLY
+    // Nothing but a regular file is opened: a FIFO would wait for a writer, a socket cannot be
+    // opened at all, and opening a device may already act on it.
+    InputFile described;
+    if (!StatInput(path, described, err)) return false;
+    // The name may lead elsewhere by now: the open does not wait, and the handle is asked again.
+    const int fd = open(path.c_str(), O_RDONLY | kOpenWithoutWaiting
 #ifdef O_BINARY
                                           | O_BINARY
 #endif
@@ -210,9 +225,13 @@ bool ReadWholeFile(const std::string& path, Bytes& out, std::string& err) {
         return false;
     }
     if (!S_ISREG(st.st_mode)) {
-        err = path + ": not a regular file";
+        err = path + kNotRegular;
         return false;
     }
+#ifdef O_NONBLOCK
+    // Back to plain reads: what a non-blocking read of a regular file does differs between systems.
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+#endif
     if (uint64_t(st.st_size) > kMaxFileSize) {
         err = path + ": file is 2 GiB or larger";
         return false;

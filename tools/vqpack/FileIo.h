@@ -35,8 +35,8 @@ bool StatInput(const std::string& path, InputFile& out, std::string& err);
 bool CheckOutput(const std::string& path, const std::vector<InputFile>& inputs, bool replaceReadOnly,
                  std::string& err);
 
-// Reads the whole file; refuses, before reading, files of 2 GiB or more, which no container may
-// reach.
+// Reads the whole file; refuses, before opening it, anything but a regular file (so nothing
+// waits on a FIFO), and before reading, files of 2 GiB or more, which no container may reach.
 bool ReadWholeFile(const std::string& path, Bytes& out, std::string& err);
 
 // Writes to a new temporary file beside path (path + ".vqpack-" and six characters) and renames

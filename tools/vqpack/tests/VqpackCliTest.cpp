@@ -3,6 +3,9 @@
 #include <stdlib.h>
 #include <signal.h>
 #include <string.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <zlib.h>
@@ -362,6 +365,40 @@ TEST_F(VqpackCli, FailuresLeaveNoOutput) {
     EXPECT_EQ(Run("extract image.exe x"), 1);
     EXPECT_FALSE(fs::exists(dir_ / "x"));
     EXPECT_EQ(Run("verify nothing-here.exe"), 1);
+}
+
+// Every command that reads refuses what is not a regular file at once, in one message: a FIFO
+// with no writer would hold an open until one came, and a socket cannot be opened at all. The
+// wait is bounded here, so that an open that waits fails the test rather than hanging it.
+TEST_F(VqpackCli, WhatIsNotAFileIsRefusedAtOnce) {
+    MakeInputs();
+    ASSERT_EQ(mkfifo((dir_ / "fifo").c_str(), 0600), 0);
+    const int sock = socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(sock, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    const std::string sockPath = (dir_ / "sock").string();
+    ASSERT_LT(sockPath.size(), sizeof addr.sun_path);
+    strcpy(addr.sun_path, sockPath.c_str());
+    ASSERT_EQ(bind(sock, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    fs::create_directory(dir_ / "folder");
+    for (const std::string special : {"fifo", "sock", "/dev/null", "folder"}) {
+        const std::string readers[] = {
+            "verify " + special,
+            "list " + special,
+            "extract " + special + " x",
+            "stub " + special + " image.exe s.exe",
+            "stub image.exe " + special + " s.exe",
+            "build --image " + special + " --out o.exe" + AllEntries(),
+            "build --image image.exe --out o.exe" + Entries({{11, special}}),
+        };
+        for (const std::string& args : readers) {
+            EXPECT_EQ(Run(args, "timeout 10 "), 1) << "vqpack " << args << " (124: it waited)";
+            EXPECT_NE(Err().find(special + ": not a regular file\n"), std::string::npos) << args << ": " << Err();
+        }
+    }
+    close(sock);
+    EXPECT_FALSE(fs::exists(dir_ / "x") || fs::exists(dir_ / "s.exe") || fs::exists(dir_ / "o.exe"));
 }
 
 // Another user's link planted under the name of an output's temporary file is not written through.
