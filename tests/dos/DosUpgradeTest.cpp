@@ -132,13 +132,13 @@ protected:
 
     // The program, placed in programDir on C:, started from startDir with the answer in a file.
     DosRunResult Run(const Bytes& program, const std::string& answer, const std::string& startDir = "C:\\WORK",
-                     const std::string& programDir = "C:\\BIN") {
-        WriteBytes(OnC(programDir.c_str()) / kProgramName, program);
+                     const std::string& programDir = "C:\\BIN", const std::string& programName = kProgramName) {
+        WriteBytes(OnC(programDir.c_str()) / programName, program);
         WriteBytes(drive_ / "ANSWER.TXT", Bytes(answer.begin(), answer.end()));
         before_ = Files(drive_);
         std::string start = "cd \\";  // DOSBox's cd takes no drive
         start += startDir.c_str() + strlen(kDriveC);
-        const std::string run = programDir + "\\" + kProgramName + " < C:\\ANSWER.TXT";
+        const std::string run = programDir + "\\" + programName + " < C:\\ANSWER.TXT";
         DosRunResult r = RunInDosbox(drive_, {start, run}, otherDrive_);
         EXPECT_TRUE(r.ran) << r.log;
         return r;
@@ -435,6 +435,28 @@ TEST_F(DosUpgrade, AStartingDirectoryTooDeepForTheWorkDirectoryIsRefusedBeforeAn
             EXPECT_TRUE(Flashed().empty());
         }
         EXPECT_EQ(DiskChanges(), "");
+    }
+}
+
+TEST_F(DosUpgrade, TheLongestProgramNameDosGivesIsItsOwn) {
+    // The deepest folder DOS keeps as a current directory, "\" and an 8.3 name: 79 characters.
+    const std::string deepest = StartingDirOf(66);
+    for (const auto& [folder, name] : {std::pair{deepest, std::string("VQTESTA.EXE")},
+                                       std::pair{deepest, std::string("VQTESTAB.EXE")},
+                                       std::pair{StartingDirOf(67), std::string("VQTESTAB.EXE")}}) {
+        const size_t length = folder.size() + 1 + name.size();
+        SCOPED_TRACE("program name of " + std::to_string(length) + " characters");
+        ResetDrive();
+        const DosRunResult r = Run(container_, "y\r\n", "C:\\WORK", folder, name);
+        if (length <= 79) {
+            EXPECT_EQ(r.exitCode, 1) << r.screen.Dump();
+            EXPECT_TRUE(Flashed() == image_);
+            EXPECT_EQ(DiskChanges(), "");
+        } else {
+            // DOS itself will not start it.
+            EXPECT_FALSE(r.screen.Line(kTitleRow, kTitle, kYellow)) << r.screen.Dump();
+            EXPECT_EQ(DiskChanges(), "");
+        }
     }
 }
 
