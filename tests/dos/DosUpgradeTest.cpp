@@ -17,6 +17,7 @@
 #include "dos/DosTexts.h"
 #include "payload/PayloadFormat.h"
 #include "payload/PeFormat.h"
+#include "payload/SignedDigest.h"
 #include "testing/dos/Control.h"
 #include "testing/dos/ScreenCapture.h"
 #include "testing/host/FlashImageGen.h"
@@ -536,8 +537,26 @@ TEST_F(DosSignedRelease, RunsWhenIntactAndIsRefusedBeforeAnythingIsMadeWhenNot) 
     ASSERT_LT(table + vq::kWinCertHeaderSize, program.size());
     ASSERT_EQ(notPkcs7[table + vq::kWinCertTypeOffset], vq::kWinCertTypePkcsSignedData);
     notPkcs7[table + vq::kWinCertTypeOffset] = 1;
+    // The digest's algorithm made SHA-384, or nonsense (its identifier's first byte 00) beside the
+    // changed byte: an algorithm the check does not know must not switch it off. The digest's
+    // identifier is the second SHA-256 one, after the one in digestAlgorithms.
+    const Bytes sha256Oid = [] {
+        Bytes oid{vq::der::kOid, uint8_t(sizeof vq::der::kOidSha256)};
+        oid.insert(oid.end(), std::begin(vq::der::kOidSha256), std::end(vq::der::kOidSha256));
+        return oid;
+    }();
+    auto oid = std::search(program.begin() + ptrdiff_t(table), program.end(), sha256Oid.begin(), sha256Oid.end());
+    ASSERT_NE(oid, program.end());
+    oid = std::search(oid + 1, program.end(), sha256Oid.begin(), sha256Oid.end());
+    ASSERT_NE(oid, program.end());
+    const size_t digestOid = size_t(oid - program.begin());
+    Bytes sha384 = program, nonsense = gzipChanged;
+    sha384[digestOid + sha256Oid.size() - 1] = 0x02;
+    nonsense[digestOid + 2] = 0x00;
     for (const auto& [what, bad] : {std::pair{"a byte of the DOS gzip changed", &gzipChanged},
-                                    std::pair{"a signature that is not PKCS#7", &notPkcs7}}) {
+                                    std::pair{"a signature that is not PKCS#7", &notPkcs7},
+                                    std::pair{"a SHA-384 digest", &sha384},
+                                    std::pair{"a digest algorithm damaged beside the changed byte", &nonsense}}) {
         SCOPED_TRACE(what);
         ResetDrive();
         Switch(vq::testing::kShotSwitch);  // a tool that runs leaves its screen behind
