@@ -52,7 +52,8 @@ std::string FromC(const char* dosPath) {
 
 // What the doubles leave in C:\ for the tests to read: all else a run leaves is the program's.
 const std::set<std::string> kDoubleRecords = {FromC(vq::testing::kFlashedCopy), FromC(vq::testing::kFlashDirRecord),
-                                              FromC(vq::testing::kGzipShot), FromC(vq::testing::kFlashShot)};
+                                              FromC(vq::testing::kGzipShot), FromC(vq::testing::kFlashShot),
+                                              FromC(vq::testing::kVectorsRecord), FromC(vq::testing::kTrapRecord)};
 
 class DosUpgrade : public ::testing::Test {
 protected:
@@ -136,11 +137,17 @@ protected:
                      const std::string& programDir = "C:\\BIN", const std::string& programName = kProgramName) {
         WriteBytes(OnC(programDir.c_str()) / programName, program);
         WriteBytes(drive_ / "ANSWER.TXT", Bytes(answer.begin(), answer.end()));
+        std::vector<std::string> commands;
+        if (trap_) {
+            WriteBytes(drive_ / kTrapName, ReadBytes(VQ_DOS_DOUBLES "/" + std::string(kTrapName)));
+            commands.push_back(std::string(kDriveC) + kTrapName + " " + trap_);
+        }
         before_ = Files(drive_);
         std::string start = "cd \\";  // DOSBox's cd takes no drive
         start += startDir.c_str() + strlen(kDriveC);
-        const std::string run = programDir + "\\" + programName + " < C:\\ANSWER.TXT";
-        DosRunResult r = RunInDosbox(drive_, {start, run}, otherDrive_);
+        commands.push_back(start);
+        commands.push_back(programDir + "\\" + programName + " < C:\\ANSWER.TXT");
+        DosRunResult r = RunInDosbox(drive_, commands, otherDrive_);
         EXPECT_TRUE(r.ran) << r.log;
         return r;
     }
@@ -169,6 +176,10 @@ protected:
     static inline std::string buildFailure_;  // why the last Build gave nothing
     fs::path drive_;
     fs::path otherDrive_;  // mounted as D: when set
+    // VQTRAP's argument when it is to run before the program (TrapDouble.S): its critical error
+    // or Ctrl-Break meets the create of VQEXT_5, and DOS's own handlers are those it puts in place.
+    const char* trap_ = nullptr;
+    static constexpr const char* kTrapName = "VQTRAP.COM";
     std::map<std::string, Bytes> before_;  // C: as the last run found it
 };
 
@@ -404,6 +415,28 @@ TEST_F(DosUpgrade, AFlashToolThatEndsWithExitCodeOneFailedWithoutALog) {
     const DosRunResult r = Run(program, "y\r\n");
     ExpectFailure(r, "Flashing BIOS ...", kFailUpgrade);
     EXPECT_FALSE(WorkDirLeft());
+}
+
+TEST_F(DosUpgrade, ADiskErrorFailsTheStepInsteadOfEndingTheProgram) {
+    trap_ = "E";  // DOS's own handler answers Abort, which would end the program mid-step
+    const DosRunResult r = Run(container_, "y\r\n");
+    ExpectFailure(r, "Extracting files ...", kFailExtract);
+    EXPECT_FALSE(WorkDirLeft());
+    EXPECT_TRUE(Flashed().empty());
+    EXPECT_EQ(DiskChanges(), "");
+}
+
+TEST_F(DosUpgrade, CtrlBreakDoesNotStopTheUpgradeAndToolsGetDossOwnHandlers) {
+    trap_ = "B";  // DOS's own handler would end the program mid-step
+    Switch(vq::testing::kVectorsSwitch);
+    const DosRunResult r = Run(container_, "y\r\n");
+    EXPECT_EQ(r.exitCode, 1) << r.screen.Dump();
+    EXPECT_TRUE(Flashed() == image_);
+    EXPECT_FALSE(WorkDirLeft());
+    // gzip, run after the Ctrl-Break, was handed DOS's handlers, not the program's.
+    const Bytes dos = ReadBytes(OnC(vq::testing::kTrapRecord));
+    EXPECT_EQ(dos.size(), 8u);
+    EXPECT_EQ(ReadBytes(OnC(vq::testing::kVectorsRecord)), dos);
 }
 
 // "C:\WORK" and folders of at most 8 characters below it, `length` characters in all.
