@@ -3,6 +3,7 @@
 #include "dos/DosSignature.h"
 #include "dos/DosSteps.h"
 #include "dos/DosTexts.h"
+#include "dos/rt/Breaks.h"
 #include "dos/rt/Console.h"
 
 using namespace vq::dos;
@@ -17,6 +18,9 @@ int main(int argc, char** argv) {
     vq::rt::Printf("\r\n");
     vq::rt::PutStr(kPrompt);
     if (!IsYesAnswer(vq::rt::ReadStdinChar())) return kExitDone;
+    // From here on the disk changes: the warning tells the user not to abort, and neither Ctrl-Break
+    // nor a disk error may end the program in the middle of a step.
+    const vq::rt::QuietBreaks quiet;
 
     vq::rt::SetTextAttr(kColourWarning);
     vq::rt::Printf("\r\n");

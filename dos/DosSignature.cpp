@@ -22,7 +22,7 @@ bool DosSignedBytesMatch(const char* exePath) {
     ExeSource src{exe};
     const vq::SignedBytes verdict = vq::CheckSignedBytes(src, size, gChunk, kChunkBytes);
     return verdict == vq::SignedBytes::Unsigned || verdict == vq::SignedBytes::Match ||
-           verdict == vq::SignedBytes::NotCheckable;
+           verdict == vq::SignedBytes::Sha1Unchecked;
 }
 
 }  // namespace vq::dos

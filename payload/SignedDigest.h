@@ -24,7 +24,7 @@
 //    SignedData              SEQUENCE { INTEGER version, SET digestAlgorithms,
 //     ContentInfo              SEQUENCE { OID SpcIndirectDataContent, [0] {
 //      SpcIndirectDataContent    SEQUENCE { SEQUENCE { OID SpcPeImageData, ... },
-//       DigestInfo                 SEQUENCE { SEQUENCE { OID algorithm, ... }, OCTET STRING digest }
+//       DigestInfo                 SEQUENCE { SEQUENCE { OID algorithm, [NULL] }, OCTET STRING digest }
 //                              }}}, certificates, signerInfos ... }}}
 //
 // The walk reads only the start of the table a caller hands it (the digest stands within its
@@ -42,15 +42,16 @@
 namespace vq {
 
 enum class SignatureWalk : uint8_t {
-    Sha256,          // the digest was found, and it is a SHA-256 one
-    OtherAlgorithm,  // well formed, with a digest algorithm not implemented here
-    Malformed,       // not the structure above, or a length past the table or the part seen
+    Sha256,            // the digest was found, and it is a SHA-256 one
+    Sha1,              // well formed, with a SHA-1 digest: known, and deliberately not computed here
+    UnknownAlgorithm,  // a digest algorithm none of the above: the signature cannot be read
+    Malformed,         // not the structure above, or a length past the table or the part seen
 };
 
 namespace der {
 
-inline constexpr uint8_t kSequence = 0x30, kSet = 0x31, kInteger = 0x02, kOctetString = 0x04, kOid = 0x06,
-                         kContext0 = 0xA0;
+inline constexpr uint8_t kSequence = 0x30, kSet = 0x31, kInteger = 0x02, kOctetString = 0x04, kNull = 0x05,
+                         kOid = 0x06, kContext0 = 0xA0;
 inline constexpr uint8_t kLongLength = 0x80;
 inline constexpr uint8_t kMaxLengthBytes = 4;
 
@@ -58,6 +59,7 @@ inline constexpr uint8_t kOidSignedData[] = {0x2A, 0x86, 0x48, 0x86, 0xF7, 0x0D,
 inline constexpr uint8_t kOidSpcIndirectData[] = {0x2B, 0x06, 0x01, 0x04, 0x01, 0x82, 0x37, 0x02, 0x01, 0x04};
 inline constexpr uint8_t kOidSpcPeImageData[] = {0x2B, 0x06, 0x01, 0x04, 0x01, 0x82, 0x37, 0x02, 0x01, 0x0F};
 inline constexpr uint8_t kOidSha256[] = {0x60, 0x86, 0x48, 0x01, 0x65, 0x03, 0x04, 0x02, 0x01};
+inline constexpr uint8_t kOidSha1[] = {0x2B, 0x0E, 0x03, 0x02, 0x1A};
 
 // Bytes 0 .. seen-1 may be read; a read beyond them fails the walk for good.
 struct Reader {
@@ -91,6 +93,12 @@ struct Reader {
         return Enter(tag, end, contentEnd) && (pos = contentEnd, true);
     }
 
+    // What SHA-1 and SHA-256 allow after their identifier: nothing, or a NULL, and then the end.
+    bool NoParameters(uint32_t end) {
+        uint32_t contentEnd;
+        return pos == end || (Enter(kNull, end, contentEnd) && contentEnd == pos && pos == end);
+    }
+
     // An object identifier; `same` says whether it is the n bytes at `oid`. One copy for every
     // identifier: the DOS program carries it.
     bool Oid(uint32_t end, const uint8_t* oid, uint32_t n, bool& same) {
@@ -110,9 +118,10 @@ struct Reader {
 enum class WalkOp : uint8_t {
     Enter,      // an element with this tag: go into it
     Skip,       // an element with this tag: go past it
-    Expect,     // the object identifier kWalkOids[arg], nothing else
-    Algorithm,  // an object identifier: SHA-256 or another
-    Leave,      // past the rest of the innermost element
+    Expect,      // the object identifier kWalkOids[arg], nothing else
+    Algorithm,   // an object identifier: one of kDigestAlgorithms, or one this reader does not know
+    Parameters,  // the rest of the innermost element: what the digest algorithm allows there
+    Leave,       // past the rest of the innermost element
 };
 struct TWalkStep {
     WalkOp op;
@@ -124,8 +133,25 @@ struct TWalkOid {
 };
 inline constexpr TWalkOid kWalkOids[] = {{der::kOidSignedData, sizeof der::kOidSignedData},
                                          {der::kOidSpcIndirectData, sizeof der::kOidSpcIndirectData},
-                                         {der::kOidSpcPeImageData, sizeof der::kOidSpcPeImageData},
-                                         {der::kOidSha256, sizeof der::kOidSha256}};
+                                         {der::kOidSpcPeImageData, sizeof der::kOidSpcPeImageData}};
+
+// The digest algorithms a signature may name. Any other (SHA-384 and SHA-512 included, and an
+// identifier damaged on the way) leaves the bytes unchecked for no good reason, so it is not read:
+// a signature this reader cannot read is refused, as a malformed one is.
+struct TDigestAlgorithm {
+    TWalkOid oid;
+    uint8_t digestBytes;
+    SignatureWalk verdict;
+};
+inline constexpr uint32_t kSha1Bytes = 20;
+inline constexpr TDigestAlgorithm kDigestAlgorithms[] = {
+    {{der::kOidSha256, sizeof der::kOidSha256}, kSha256Bytes, SignatureWalk::Sha256},
+    // The outer signature of older dual-signed files, whose SHA-256 signature stands nested among
+    // the signer's attributes, where this walk does not go. Not computed, so that the DOS program
+    // stays small: such a file runs there as an unsigned one does (Windows checks it on its face).
+    {{der::kOidSha1, sizeof der::kOidSha1}, kSha1Bytes, SignatureWalk::Sha1},
+};
+inline constexpr uint32_t kDigestAlgorithmCount = sizeof kDigestAlgorithms / sizeof kDigestAlgorithms[0];
 inline constexpr TWalkStep kWalk[] = {
     {WalkOp::Enter, der::kSequence},     // ContentInfo
     {WalkOp::Expect, 0},                 //   signedData
@@ -142,7 +168,8 @@ inline constexpr TWalkStep kWalk[] = {
     {WalkOp::Leave, 0},
     {WalkOp::Enter, der::kSequence},     //         DigestInfo
     {WalkOp::Enter, der::kSequence},     //           AlgorithmIdentifier
-    {WalkOp::Algorithm, 3},              //             SHA-256?
+    {WalkOp::Algorithm, 0},              //             SHA-256, SHA-1 or another
+    {WalkOp::Parameters, 0},             //             absent or NULL
     {WalkOp::Leave, 0},
     {WalkOp::Enter, der::kOctetString},  //           digest
 };
@@ -161,24 +188,34 @@ inline SignatureWalk FindSignedDigest(const uint8_t* head, uint32_t headLen, uin
     der::Reader r{head, headLen < certEnd ? headLen : certEnd, kWinCertHeaderSize, true};
     uint32_t ends[kWalkDepth + 1] = {certEnd};
     uint32_t depth = 0;
-    bool same = false;  // the last identifier read: in the end, the digest algorithm's
+    uint32_t algorithm = 0;  // index into kDigestAlgorithms
     for (const TWalkStep& step : kWalk) {
         const uint32_t end = ends[depth];
-        bool good = true;
+        const uint32_t at = r.pos;
+        bool good = true, same = false;
         switch (step.op) {
             case WalkOp::Enter: good = r.Enter(step.arg, end, ends[++depth]); break;
             case WalkOp::Skip: good = r.Skip(step.arg, end); break;
             case WalkOp::Expect:
-            case WalkOp::Algorithm:
-                good = r.Oid(end, kWalkOids[step.arg].bytes, kWalkOids[step.arg].size, same) &&
-                       (same || step.op == WalkOp::Algorithm);
+                good = r.Oid(end, kWalkOids[step.arg].bytes, kWalkOids[step.arg].size, same) && same;
                 break;
+            case WalkOp::Algorithm:
+                for (algorithm = 0; algorithm < kDigestAlgorithmCount; ++algorithm) {
+                    r.pos = at;
+                    const TWalkOid& oid = kDigestAlgorithms[algorithm].oid;
+                    if (!r.Oid(end, oid.bytes, oid.size, same)) return SignatureWalk::Malformed;
+                    if (same) break;
+                }
+                if (!same) return SignatureWalk::UnknownAlgorithm;
+                break;
+            case WalkOp::Parameters: good = r.NoParameters(end); break;
             case WalkOp::Leave: r.pos = end, --depth; break;
         }
         if (!good) return SignatureWalk::Malformed;
     }
-    if (!same) return SignatureWalk::OtherAlgorithm;
-    if (ends[depth] - r.pos != kSha256Bytes) return SignatureWalk::Malformed;
+    const TDigestAlgorithm& found = kDigestAlgorithms[algorithm];
+    if (ends[depth] - r.pos != found.digestBytes) return SignatureWalk::Malformed;
+    if (found.verdict != SignatureWalk::Sha256) return r.ok ? found.verdict : SignatureWalk::Malformed;
     for (uint8_t& b : digest) b = r.Byte();
     return r.ok ? SignatureWalk::Sha256 : SignatureWalk::Malformed;
 }
@@ -187,8 +224,9 @@ enum class SignedBytes : uint8_t {
     Unsigned,      // no certificate table
     Match,         // the file's SHA-256 digest is the one signed
     Mismatch,      // bytes changed after signing
-    Malformed,     // a table or signature this reader cannot read
-    NotCheckable,  // a sound signature with a digest algorithm not implemented here
+    Malformed,         // a table or signature this reader cannot read
+    UnknownAlgorithm,  // ... because its digest algorithm is none this reader knows
+    Sha1Unchecked,     // a sound signature with a SHA-1 digest, deliberately not computed here
     ReadFailed,
 };
 
@@ -206,7 +244,8 @@ SignedBytes CheckSignedBytes(Source& src, uint32_t fileSize, uint8_t* buf, uint3
     uint8_t signedDigest[kSha256Bytes];
     const SignatureWalk walk = FindSignedDigest(buf, head, table.Size, signedDigest);
     if (walk == SignatureWalk::Malformed) return SignedBytes::Malformed;
-    if (walk == SignatureWalk::OtherAlgorithm) return SignedBytes::NotCheckable;
+    if (walk == SignatureWalk::UnknownAlgorithm) return SignedBytes::UnknownAlgorithm;
+    if (walk == SignatureWalk::Sha1) return SignedBytes::Sha1Unchecked;
 
     const uint32_t cuts[] = {0, layout.CheckSumAt, layout.CheckSumAt + kCheckSumSize, layout.EntryAt,
                              layout.EntryAt + kDataDirectorySize, table.Offset};

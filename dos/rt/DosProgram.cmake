@@ -14,7 +14,7 @@ add_library(vq_dos_rt OBJECT
   ${VQ_DOS_RT_DIR}/Start.S ${VQ_DOS_RT_DIR}/IntCall.S
   ${VQ_DOS_RT_DIR}/CompilerRoutines.cpp ${VQ_DOS_RT_DIR}/Runtime.cpp ${VQ_DOS_RT_DIR}/Console.cpp
   ${VQ_DOS_RT_DIR}/Files.cpp ${VQ_DOS_RT_DIR}/Memory.cpp ${VQ_DOS_RT_DIR}/Process.cpp
-  ${VQ_DOS_RT_DIR}/Time.cpp)
+  ${VQ_DOS_RT_DIR}/Time.cpp ${VQ_DOS_RT_DIR}/Breaks.cpp ${VQ_DOS_RT_DIR}/QuietHandlers.S)
 
 target_compile_options(vq_dos_rt PRIVATE ${VQ_DOS_FLAGS})
 # Includes are rooted at the source tree ("dos/rt/Files.h"), in the runtime as in its programs.

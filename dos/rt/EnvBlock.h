@@ -36,6 +36,8 @@ bool FindEnvValue(Peek peek, uint32_t size, const char* name, char* out, uint32_
     return false;
 }
 
+// Copies the program's full name into out (capacity cap, terminator included); false if absent,
+// unterminated or too long for out.
 template <class Peek>
 bool FindProgramPath(Peek peek, uint32_t size, char* out, uint32_t cap) {
     uint32_t i = 0;
@@ -47,11 +49,12 @@ bool FindProgramPath(Peek peek, uint32_t size, char* out, uint32_t cap) {
     if (i + 3 > size || (peek(i + 1) | peek(i + 2) << 8) == 0) return false;
     uint32_t o = 0;
     for (uint32_t j = i + 3; j < size; ++j) {
-        if (o + 1 >= cap) return false;
+        // The terminator first: a name that fills the buffer but for it still fits.
         if (peek(j) == 0) {
             out[o] = '\0';
             return o > 0;
         }
+        if (o + 1 >= cap) return false;
         out[o++] = char(peek(j));
     }
     return false;

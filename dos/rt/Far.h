@@ -16,6 +16,11 @@ inline void FarPoke(uint16_t seg, uint16_t off, uint8_t v) {
     asm volatile("movw %w0, %%fs\n\tmovb %2, %%fs:(%1)" : : "r"(seg), "r"(uint32_t(off)), "q"(v) : "memory");
 }
 
+// One store: an interrupt sees all four bytes changed or none (an interrupt vector, say).
+inline void FarPoke32(uint16_t seg, uint16_t off, uint32_t v) {
+    asm volatile("movw %w0, %%fs\n\tmovl %2, %%fs:(%1)" : : "r"(seg), "r"(uint32_t(off)), "r"(v) : "memory");
+}
+
 inline uint16_t FarPeek16(uint16_t seg, uint16_t off) {
     return uint16_t(FarPeek(seg, off) | FarPeek(seg, uint16_t(off + 1)) << 8);
 }

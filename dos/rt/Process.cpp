@@ -1,6 +1,7 @@
 // Child programs, the PSP and the environment block.
 #include "dos/rt/Process.h"
 
+#include "dos/rt/Breaks.h"
 #include "dos/rt/CommandTail.h"
 #include "dos/rt/EnvBlock.h"
 #include "dos/rt/Far.h"
@@ -65,7 +66,10 @@ bool RunProgram(const char* path, const char* const* args, uint32_t count, Child
     r.eax = 0x00;
     r.edx = NearOffset(path);
     r.ebx = NearOffset(&params);  // ES:BX
-    if (!DosCall(0x4B, r)) return false;
+    {
+        const ChildHandlers dosOwn;
+        if (!DosCall(0x4B, r)) return false;
+    }
     r = NewRegs();
     DosCall(0x4D, r);
     end = ChildEnd{uint8_t(r.eax >> 8), uint8_t(r.eax)};

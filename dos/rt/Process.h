@@ -22,7 +22,10 @@ bool RunProgram(const char* path, const char* const* args, uint32_t count, Child
 uint16_t PspSegment();
 // The environment variable's value; false when it is absent or does not fit.
 bool GetEnv(const char* name, char* out, uint32_t cap);
-// The running program's full path, from the end of the environment block (DOS 3+).
+// The running program's full path, from the end of the environment block (DOS 3+). DOS names a
+// program by at most 79 characters: the deepest current directory it keeps (66), "\" and an 8.3
+// name; kProgramPathBytes holds that and the terminator.
+inline constexpr uint32_t kProgramPathBytes = 80;
 bool GetProgramPath(char* out, uint32_t cap);
 
 }  // namespace vq::rt

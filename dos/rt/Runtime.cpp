@@ -14,9 +14,8 @@ namespace {
 constexpr uint16_t kPspTailLength = 0x80;
 constexpr uint16_t kPspTailText = 0x81;
 constexpr uint32_t kMaxArgs = 16;
-constexpr uint32_t kPathBytes = 80;
 
-char gProgramPath[kPathBytes];
+char gProgramPath[vq::rt::kProgramPathBytes];
 char gTail[vq::rt::kTailBytes];
 char* gArgv[kMaxArgs + 2];
 

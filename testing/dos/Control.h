@@ -4,6 +4,8 @@
 
 #include <stdint.h>
 
+#include "testing/dos/TrapRecord.h"
+
 namespace vq::testing {
 
 inline constexpr const char* kFlashErrorSwitch = "C:\\VQCTL\\FLASHERR.TXT";  // flash double fails
@@ -21,6 +23,9 @@ inline constexpr const char* kFlashResidentSwitch = "C:\\VQCTL\\FLASHTSR.TXT";  
 inline constexpr const char* kFlashDriveSwitch = "C:\\VQCTL\\FLASHDRV.TXT";  // flash double ends on D:, C: at its root
 inline constexpr const char* kFlashSubdirSwitch = "C:\\VQCTL\\FLASHSUB.TXT";  // flash double leaves a folder
 inline constexpr const char* kFlashSubdirName = "KEEP";                         // ... of this name, where it ran
+inline constexpr const char* kVectorsSwitch = "C:\\VQCTL\\GZVEC.TXT";  // gzip double records INT 23h, 24h
+inline constexpr const char* kVectorsRecord = "C:\\GZVEC.BIN";            // ... as it finds them (offset, segment)
+inline constexpr const char* kTrapRecord = VQ_TRAP_RECORD;                  // VQTRAP's, in the same form
 inline constexpr uint8_t kOtherDrive = 3;                                      // D:, a second folder the test mounts
 inline constexpr const char* kErrorLog = "ERROR.LOG";
 

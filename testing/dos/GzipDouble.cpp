@@ -112,6 +112,17 @@ void RecordStdinIfAsked() {
     if (f.Create(vq::testing::kStdinRecord, 0)) vq::rt::WriteExact(f.Handle(), buf, got);
 }
 
+// The Ctrl-Break and critical-error handlers a child is handed: DOS's own, not its parent's.
+void RecordVectorsIfAsked() {
+    constexpr uint16_t kFirstVector = 0x23 * 4;
+    constexpr uint16_t kVectorsBytes = 8;  // INT 23h and 24h
+    if (!vq::rt::PathExists(vq::testing::kVectorsSwitch)) return;
+    uint8_t vectors[kVectorsBytes];
+    for (uint16_t i = 0; i < kVectorsBytes; ++i) vectors[i] = vq::rt::FarPeek(0, uint16_t(kFirstVector + i));
+    vq::rt::DosFile f;
+    if (f.Create(vq::testing::kVectorsRecord, 0)) vq::rt::WriteExact(f.Handle(), vectors, kVectorsBytes);
+}
+
 // Leaves "BIOS.BIN" beside the decompressed image: a copy of it with one byte changed, which the
 // flash double would accept as well.
 bool LeaveStaleImage(uint16_t windowSeg) {
@@ -140,6 +151,7 @@ bool LeaveStaleImage(uint16_t windowSeg) {
 int main(int argc, char** argv) {
     vq::testing::SnapshotIfAsked(vq::testing::kGzipShot);
     RecordStdinIfAsked();
+    RecordVectorsIfAsked();
     if (argc != 3 || !vq::rt::StrEqual(argv[1], "-df")) {
         vq::testing::Say(vq::testing::kStderr, "usage: gzip -df PATTERN");
         return 1;

@@ -17,6 +17,7 @@
 #include "dos/DosTexts.h"
 #include "payload/PayloadFormat.h"
 #include "payload/PeFormat.h"
+#include "payload/SignedDigest.h"
 #include "testing/dos/Control.h"
 #include "testing/dos/ScreenCapture.h"
 #include "testing/host/FlashImageGen.h"
@@ -51,7 +52,8 @@ std::string FromC(const char* dosPath) {
 
 // What the doubles leave in C:\ for the tests to read: all else a run leaves is the program's.
 const std::set<std::string> kDoubleRecords = {FromC(vq::testing::kFlashedCopy), FromC(vq::testing::kFlashDirRecord),
-                                              FromC(vq::testing::kGzipShot), FromC(vq::testing::kFlashShot)};
+                                              FromC(vq::testing::kGzipShot), FromC(vq::testing::kFlashShot),
+                                              FromC(vq::testing::kVectorsRecord), FromC(vq::testing::kTrapRecord)};
 
 class DosUpgrade : public ::testing::Test {
 protected:
@@ -132,14 +134,20 @@ protected:
 
     // The program, placed in programDir on C:, started from startDir with the answer in a file.
     DosRunResult Run(const Bytes& program, const std::string& answer, const std::string& startDir = "C:\\WORK",
-                     const std::string& programDir = "C:\\BIN") {
-        WriteBytes(OnC(programDir.c_str()) / kProgramName, program);
+                     const std::string& programDir = "C:\\BIN", const std::string& programName = kProgramName) {
+        WriteBytes(OnC(programDir.c_str()) / programName, program);
         WriteBytes(drive_ / "ANSWER.TXT", Bytes(answer.begin(), answer.end()));
+        std::vector<std::string> commands;
+        if (trap_) {
+            WriteBytes(drive_ / kTrapName, ReadBytes(VQ_DOS_DOUBLES "/" + std::string(kTrapName)));
+            commands.push_back(std::string(kDriveC) + kTrapName + " " + trap_);
+        }
         before_ = Files(drive_);
         std::string start = "cd \\";  // DOSBox's cd takes no drive
         start += startDir.c_str() + strlen(kDriveC);
-        const std::string run = programDir + "\\" + kProgramName + " < C:\\ANSWER.TXT";
-        DosRunResult r = RunInDosbox(drive_, {start, run}, otherDrive_);
+        commands.push_back(start);
+        commands.push_back(programDir + "\\" + programName + " < C:\\ANSWER.TXT");
+        DosRunResult r = RunInDosbox(drive_, commands, otherDrive_);
         EXPECT_TRUE(r.ran) << r.log;
         return r;
     }
@@ -168,6 +176,10 @@ protected:
     static inline std::string buildFailure_;  // why the last Build gave nothing
     fs::path drive_;
     fs::path otherDrive_;  // mounted as D: when set
+    // VQTRAP's argument when it is to run before the program (TrapDouble.S): its critical error
+    // or Ctrl-Break meets the create of VQEXT_5, and DOS's own handlers are those it puts in place.
+    const char* trap_ = nullptr;
+    static constexpr const char* kTrapName = "VQTRAP.COM";
     std::map<std::string, Bytes> before_;  // C: as the last run found it
 };
 
@@ -405,6 +417,28 @@ TEST_F(DosUpgrade, AFlashToolThatEndsWithExitCodeOneFailedWithoutALog) {
     EXPECT_FALSE(WorkDirLeft());
 }
 
+TEST_F(DosUpgrade, ADiskErrorFailsTheStepInsteadOfEndingTheProgram) {
+    trap_ = "E";  // DOS's own handler answers Abort, which would end the program mid-step
+    const DosRunResult r = Run(container_, "y\r\n");
+    ExpectFailure(r, "Extracting files ...", kFailExtract);
+    EXPECT_FALSE(WorkDirLeft());
+    EXPECT_TRUE(Flashed().empty());
+    EXPECT_EQ(DiskChanges(), "");
+}
+
+TEST_F(DosUpgrade, CtrlBreakDoesNotStopTheUpgradeAndToolsGetDossOwnHandlers) {
+    trap_ = "B";  // DOS's own handler would end the program mid-step
+    Switch(vq::testing::kVectorsSwitch);
+    const DosRunResult r = Run(container_, "y\r\n");
+    EXPECT_EQ(r.exitCode, 1) << r.screen.Dump();
+    EXPECT_TRUE(Flashed() == image_);
+    EXPECT_FALSE(WorkDirLeft());
+    // gzip, run after the Ctrl-Break, was handed DOS's handlers, not the program's.
+    const Bytes dos = ReadBytes(OnC(vq::testing::kTrapRecord));
+    EXPECT_EQ(dos.size(), 8u);
+    EXPECT_EQ(ReadBytes(OnC(vq::testing::kVectorsRecord)), dos);
+}
+
 // "C:\WORK" and folders of at most 8 characters below it, `length` characters in all.
 std::string StartingDirOf(size_t length) {
     std::string dir = "C:\\WORK";
@@ -435,6 +469,28 @@ TEST_F(DosUpgrade, AStartingDirectoryTooDeepForTheWorkDirectoryIsRefusedBeforeAn
             EXPECT_TRUE(Flashed().empty());
         }
         EXPECT_EQ(DiskChanges(), "");
+    }
+}
+
+TEST_F(DosUpgrade, TheLongestProgramNameDosGivesIsItsOwn) {
+    // The deepest folder DOS keeps as a current directory, "\" and an 8.3 name: 79 characters.
+    const std::string deepest = StartingDirOf(66);
+    for (const auto& [folder, name] : {std::pair{deepest, std::string("VQTESTA.EXE")},
+                                       std::pair{deepest, std::string("VQTESTAB.EXE")},
+                                       std::pair{StartingDirOf(67), std::string("VQTESTAB.EXE")}}) {
+        const size_t length = folder.size() + 1 + name.size();
+        SCOPED_TRACE("program name of " + std::to_string(length) + " characters");
+        ResetDrive();
+        const DosRunResult r = Run(container_, "y\r\n", "C:\\WORK", folder, name);
+        if (length <= 79) {
+            EXPECT_EQ(r.exitCode, 1) << r.screen.Dump();
+            EXPECT_TRUE(Flashed() == image_);
+            EXPECT_EQ(DiskChanges(), "");
+        } else {
+            // DOS itself will not start it.
+            EXPECT_FALSE(r.screen.Line(kTitleRow, kTitle, kYellow)) << r.screen.Dump();
+            EXPECT_EQ(DiskChanges(), "");
+        }
     }
 }
 
@@ -514,8 +570,26 @@ TEST_F(DosSignedRelease, RunsWhenIntactAndIsRefusedBeforeAnythingIsMadeWhenNot) 
     ASSERT_LT(table + vq::kWinCertHeaderSize, program.size());
     ASSERT_EQ(notPkcs7[table + vq::kWinCertTypeOffset], vq::kWinCertTypePkcsSignedData);
     notPkcs7[table + vq::kWinCertTypeOffset] = 1;
+    // The digest's algorithm made SHA-384, or nonsense (its identifier's first byte 00) beside the
+    // changed byte: an algorithm the check does not know must not switch it off. The digest's
+    // identifier is the second SHA-256 one, after the one in digestAlgorithms.
+    const Bytes sha256Oid = [] {
+        Bytes oid{vq::der::kOid, uint8_t(sizeof vq::der::kOidSha256)};
+        oid.insert(oid.end(), std::begin(vq::der::kOidSha256), std::end(vq::der::kOidSha256));
+        return oid;
+    }();
+    auto oid = std::search(program.begin() + ptrdiff_t(table), program.end(), sha256Oid.begin(), sha256Oid.end());
+    ASSERT_NE(oid, program.end());
+    oid = std::search(oid + 1, program.end(), sha256Oid.begin(), sha256Oid.end());
+    ASSERT_NE(oid, program.end());
+    const size_t digestOid = size_t(oid - program.begin());
+    Bytes sha384 = program, nonsense = gzipChanged;
+    sha384[digestOid + sha256Oid.size() - 1] = 0x02;
+    nonsense[digestOid + 2] = 0x00;
     for (const auto& [what, bad] : {std::pair{"a byte of the DOS gzip changed", &gzipChanged},
-                                    std::pair{"a signature that is not PKCS#7", &notPkcs7}}) {
+                                    std::pair{"a signature that is not PKCS#7", &notPkcs7},
+                                    std::pair{"a SHA-384 digest", &sha384},
+                                    std::pair{"a digest algorithm damaged beside the changed byte", &nonsense}}) {
         SCOPED_TRACE(what);
         ResetDrive();
         Switch(vq::testing::kShotSwitch);  // a tool that runs leaves its screen behind

@@ -3,9 +3,11 @@
 
 #include <string>
 
+#include "dos/DosLogic.h"
 #include "dos/rt/CommandTail.h"
 #include "dos/rt/EnvBlock.h"
 #include "dos/rt/Path.h"
+#include "dos/rt/Process.h"
 #include "dos/rt/Str.h"
 #include "dos/rt/Time.h"
 
@@ -55,6 +57,20 @@ TEST(EnvBlock, ProgramPathFollowsTheCountWord) {
     EXPECT_FALSE(FindProgramPath(b, uint32_t(b.bytes.size()) - 1, out, sizeof out));  // unterminated
     const Block old{std::string("A=1\0\0\0\0", 7)};                                     // DOS 2: no count
     EXPECT_FALSE(FindProgramPath(old, uint32_t(old.bytes.size()), out, sizeof out));
+}
+
+// The longest name DOS gives a program: its deepest current directory, "\" and an 8.3 name.
+TEST(EnvBlock, ProgramPathTakesTheLongestNameDosGives) {
+    const uint32_t longest = dos::kDosLongestDirChars + 1 + dos::kDosLongestNameChars;
+    char out[kProgramPathBytes];
+    for (const uint32_t length : {longest - 1, longest}) {
+        const std::string path = "C:\\" + std::string(length - 3, 'A');
+        const Block b = Env(std::string("A=1\0", 4), path);
+        ASSERT_TRUE(FindProgramPath(b, uint32_t(b.bytes.size()), out, sizeof out)) << length << " characters";
+        EXPECT_EQ(out, path);
+    }
+    const Block tooLong = Env(std::string("A=1\0", 4), "C:\\" + std::string(longest - 2, 'A'));
+    EXPECT_FALSE(FindProgramPath(tooLong, uint32_t(tooLong.bytes.size()), out, sizeof out));
 }
 
 TEST(CommandTail, IsLengthTextAndCarriageReturn) {

@@ -21,8 +21,8 @@ constexpr const char* kVerifyUsage =
     "  zero padding and an 8-byte aligned certificate table that ends the file, TotalSize the\n"
     "  unsigned length); every \".gz\" entry one sound gzip member with CM 8, FLG 0x08, XFL 2,\n"
     "  OS 11, a stored name and matching CRC32 and ISIZE; Bios.bin the 4 MiB flash image; in a\n"
-    "  signed file, bytes that are still the ones the signature's SHA-256 digest names (a digest\n"
-    "  of another algorithm is not checked, and ok says so).\n"
+    "  signed file, bytes that are still the ones the signature's SHA-256 digest names (a SHA-1\n"
+    "  digest is not checked, and ok says so; any other algorithm fails).\n"
     "  Exit 0 when all hold, 1 with one line per problem on stderr.\n";
 
 }  // namespace

@@ -67,10 +67,10 @@ std::string SignedBytesProblem(const Bytes& file, std::string* unchecked) {
     switch (CheckSignedBytes(src, static_cast<uint32_t>(file.size()), chunk.data(), kChunk)) {
         case SignedBytes::Unsigned:
         case SignedBytes::Match: return "";
-        case SignedBytes::NotCheckable:
+        case SignedBytes::Sha1Unchecked:
             if (unchecked)
-                *unchecked = "its signature's digest is not SHA-256, so whether its bytes are the ones signed "
-                             "was not checked (the DOS face runs it unchecked; the Windows face checks it)";
+                *unchecked = "its signature's digest is SHA-1, so whether its bytes are the ones signed was not "
+                             "checked (the DOS face runs it unchecked; the Windows face checks it)";
             return "";
         case SignedBytes::Mismatch:
             return "the file's bytes are not the ones its signature names: it was changed after signing, "
@@ -78,6 +78,9 @@ std::string SignedBytesProblem(const Bytes& file, std::string* unchecked) {
         case SignedBytes::Malformed:
             return "its signature cannot be read: the certificate table's first entry is not an Authenticode "
                    "PKCS#7 SignedData with the file's digest where signing tools put it";
+        case SignedBytes::UnknownAlgorithm:
+            return "its signature cannot be read: its digest algorithm is neither SHA-256 nor SHA-1, and the DOS "
+                   "face refuses it (sign with SHA-256)";
         case SignedBytes::ReadFailed: break;
     }
     return "the signed bytes could not be read";

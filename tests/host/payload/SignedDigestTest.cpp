@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <tuple>
 #include <string>
 
 #include "payload/FlashImage.h"
@@ -75,6 +76,7 @@ struct SignatureParts {
     Bytes innerOid = Oid(der::kOidSpcIndirectData);
     Bytes dataOid = Oid(der::kOidSpcPeImageData);
     Bytes algorithmOid = Oid(der::kOidSha256);
+    Bytes parameters = Der(der::kNull, {});
     Bytes digest = Pattern(kSha256Bytes);
     Bytes version = Der(der::kInteger, {1});
     static Bytes Pattern(size_t n) {
@@ -90,7 +92,7 @@ Bytes MakeTable(const SignatureParts& p = {}) {
     const Bytes peImageData = Cat({Der(0x03, {0x00}), Der(0xA0, Der(0xA2, Der(0x80, Bytes(28, 'o'))))});
     const Bytes indirect = Der(der::kSequence,
         Cat({Der(der::kSequence, Cat({p.dataOid, Der(der::kSequence, peImageData)})),
-             Der(der::kSequence, Cat({Der(der::kSequence, Cat({p.algorithmOid, Der(0x05, {})})),
+             Der(der::kSequence, Cat({Der(der::kSequence, Cat({p.algorithmOid, p.parameters})),
                                       Der(der::kOctetString, p.digest)}))}));
     const Bytes signedData = Der(der::kSequence,
         Cat({p.version, Der(der::kSet, Der(der::kSequence, Cat({Oid(der::kOidSha256), Der(0x05, {})}))),
@@ -114,7 +116,7 @@ SignatureWalk Walk(const Bytes& table) {
     return Walk(table, table.size(), digest);
 }
 
-TEST(SignedDigestWalk, FindsTheSha256DigestAndNamesAnotherAlgorithmAsSuch) {
+TEST(SignedDigestWalk, FindsTheSha256DigestAndKnowsASha1OneForWhatItIs) {
     const Bytes table = MakeTable();
     uint8_t digest[kSha256Bytes] = {};
     ASSERT_EQ(Walk(table, table.size(), digest), SignatureWalk::Sha256);
@@ -122,11 +124,54 @@ TEST(SignedDigestWalk, FindsTheSha256DigestAndNamesAnotherAlgorithmAsSuch) {
     // The walk needs no more than the signature's start: certificates and signer infos come after.
     EXPECT_EQ(Walk(table, 256, digest), SignatureWalk::Sha256);
 
+    SignatureParts p;
+    p.parameters = {};  // absent, as the NULL may be
+    EXPECT_EQ(Walk(MakeTable(p)), SignatureWalk::Sha256);
+
     SignatureParts sha1;
-    const uint8_t kOidSha1[] = {0x2B, 0x0E, 0x03, 0x02, 0x1A};
-    sha1.algorithmOid = Oid(kOidSha1);
-    sha1.digest = SignatureParts::Pattern(20);
-    EXPECT_EQ(Walk(MakeTable(sha1)), SignatureWalk::OtherAlgorithm);
+    sha1.algorithmOid = Oid(der::kOidSha1);
+    sha1.digest = SignatureParts::Pattern(kSha1Bytes);
+    EXPECT_EQ(Walk(MakeTable(sha1)), SignatureWalk::Sha1);
+    sha1.parameters = {};
+    EXPECT_EQ(Walk(MakeTable(sha1)), SignatureWalk::Sha1);
+}
+
+// Only SHA-1 may go unchecked: any other algorithm, or parameters the algorithm does not take,
+// would let a damaged signature switch the check off.
+TEST(SignedDigestWalk, ReadsNoDigestAlgorithmItDoesNotKnowNorParametersItDoesNotAllow) {
+    Bytes nonsense = Oid(der::kOidSha256);
+    nonsense[2] = 0x00;  // the identifier's first content byte, as damage may leave it
+    const uint8_t kOidSha384[] = {0x60, 0x86, 0x48, 0x01, 0x65, 0x03, 0x04, 0x02, 0x02};
+    const uint8_t kOidSha512[] = {0x60, 0x86, 0x48, 0x01, 0x65, 0x03, 0x04, 0x02, 0x03};
+    const uint8_t kOidSha256Longer[] = {0x60, 0x86, 0x48, 0x01, 0x65, 0x03, 0x04, 0x02, 0x01, 0x01};
+    for (const auto& [what, oid, digestBytes] :
+         {std::tuple{"nonsense", nonsense, size_t(kSha256Bytes)}, std::tuple{"SHA-384", Oid(kOidSha384), size_t(48)},
+          std::tuple{"SHA-512", Oid(kOidSha512), size_t(64)},
+          std::tuple{"SHA-256's identifier and a byte more", Oid(kOidSha256Longer), size_t(kSha256Bytes)},
+          std::tuple{"SHA-1's identifier cut short", Der(der::kOid, Bytes(der::kOidSha1, der::kOidSha1 + 4)), size_t(20)}}) {
+        SCOPED_TRACE(what);
+        SignatureParts p;
+        p.algorithmOid = oid;
+        p.digest = SignatureParts::Pattern(digestBytes);
+        EXPECT_EQ(Walk(MakeTable(p)), SignatureWalk::UnknownAlgorithm);
+    }
+    {
+        SCOPED_TRACE("parameters other than NULL");
+        for (const Bytes& parameters : {Der(der::kInteger, {1}), Der(der::kNull, {0}), Cat({Der(der::kNull, {}), Der(der::kNull, {})})}) {
+            SignatureParts p;
+            p.parameters = parameters;
+            EXPECT_EQ(Walk(MakeTable(p)), SignatureWalk::Malformed);
+            p.algorithmOid = Oid(der::kOidSha1);
+            p.digest = SignatureParts::Pattern(kSha1Bytes);
+            EXPECT_EQ(Walk(MakeTable(p)), SignatureWalk::Malformed);
+        }
+    }
+    {
+        SCOPED_TRACE("a SHA-1 digest that is not 20 bytes");
+        SignatureParts p;
+        p.algorithmOid = Oid(der::kOidSha1);
+        EXPECT_EQ(Walk(MakeTable(p)), SignatureWalk::Malformed);
+    }
 }
 
 TEST(SignedDigestWalk, RefusesWhatIsNotTheSignatureItExpects) {
@@ -286,6 +331,19 @@ TEST_F(SignedFile, MatchesItsSignatureUntilAByteChanges) {
         ASSERT_NE(d, b.end());
         d[kSha256Bytes - 1] ^= 0x01;
         EXPECT_EQ(Check(b), SignedBytes::Mismatch);
+    }
+    {
+        SCOPED_TRACE("the digest algorithm's identifier damaged, and a byte of the Windows image changed");
+        Bytes b = signed_;
+        const Bytes sha256 = Oid(der::kOidSha256);
+        // The second: the first names the algorithm in digestAlgorithms, the second the digest's.
+        auto oid = std::search(b.begin() + layout.Cert.Offset, b.end(), sha256.begin(), sha256.end());
+        ASSERT_NE(oid, b.end());
+        oid = std::search(oid + 1, b.end(), sha256.begin(), sha256.end());
+        ASSERT_NE(oid, b.end());
+        oid[2] = 0x00;
+        b[0x6000] ^= 0x01;
+        EXPECT_EQ(Check(b), SignedBytes::UnknownAlgorithm);
     }
     {
         SCOPED_TRACE("a table that does not end the file");

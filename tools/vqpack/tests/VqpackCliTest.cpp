@@ -286,7 +286,8 @@ TEST_F(VqpackCli, DamageIsNamedAndNeverExtracted) {
 }
 
 // A signed package is ok only while its bytes are the ones its signature names, as both faces
-// check; a signature whose digest vqpack cannot compute is ok, said to be unchecked.
+// check; a SHA-1 signature, which is not computed, is ok, said to be unchecked; a digest algorithm
+// of any other name is a signature that cannot be read.
 TEST_F(VqpackCli, SignedBytesAreCheckedAgainstTheSignature) {
     MakeInputs();
     fs::copy_file(VQ_SIGNABLE_PE, dir_ / "image.exe", fs::copy_options::overwrite_existing);
@@ -302,32 +303,46 @@ TEST_F(VqpackCli, SignedBytesAreCheckedAgainstTheSignature) {
     const uint32_t table = ReadSignedLayout(src, uint32_t(good.size())).Cert.Offset;
     ASSERT_GT(table, 0u);
     // One byte of entry 1, stored as it is: only the signature can tell.
+    const size_t entry1Byte = fs::file_size(VQ_SIGNABLE_PE) + kHeaderSize + kRecordSize + 100;
     Bytes changed = good;
-    changed[fs::file_size(VQ_SIGNABLE_PE) + kHeaderSize + kRecordSize + 100] ^= 0x01;
+    changed[entry1Byte] ^= 0x01;
     // Not a PKCS#7 signature (wCertificateType).
     Bytes unreadable = good;
     unreadable[table + kWinCertTypeOffset] = 1;
-    // The signed digest's algorithm made SHA-384: the second SHA-256 identifier in the signature,
-    // after the one in digestAlgorithms.
-    Bytes other = good;
+    // The signed digest's algorithm made SHA-384, and made nonsense (its first byte 00) with the
+    // byte of entry 1 changed: the second SHA-256 identifier in the signature, after the one in
+    // digestAlgorithms.
+    Bytes sha384 = good;
     Bytes sha256{der::kOid, uint8_t(sizeof der::kOidSha256)};
     sha256.insert(sha256.end(), std::begin(der::kOidSha256), std::end(der::kOidSha256));
-    auto oid = std::search(other.begin() + table, other.end(), sha256.begin(), sha256.end());
-    ASSERT_NE(oid, other.end());
-    oid = std::search(oid + 1, other.end(), sha256.begin(), sha256.end());
-    ASSERT_NE(oid, other.end());
+    auto oid = std::search(sha384.begin() + table, sha384.end(), sha256.begin(), sha256.end());
+    ASSERT_NE(oid, sha384.end());
+    oid = std::search(oid + 1, sha384.end(), sha256.begin(), sha256.end());
+    ASSERT_NE(oid, sha384.end());
+    Bytes nonsense = sha384;
     oid[sha256.size() - 1] = 0x02;
+    nonsense[size_t(oid - sha384.begin()) + 2] = 0x00;
+    nonsense[entry1Byte] ^= 0x01;
     Write(dir_ / "changed.exe", changed);
     Write(dir_ / "unreadable.exe", unreadable);
-    Write(dir_ / "other.exe", other);
+    Write(dir_ / "sha384.exe", sha384);
+    Write(dir_ / "nonsense.exe", nonsense);
+    const std::string signSha1 = "'" VQ_SIGN_THROWAWAY "' '" + (dir_ / "plain.exe").string() + "' '" +
+                                 (dir_ / "sha1.exe").string() + "' sha1";
+    ASSERT_EQ(system(signSha1.c_str()), 0);
 
     EXPECT_EQ(Run("verify changed.exe"), 1);
     EXPECT_EQ(Err(), "vqpack verify: changed.exe: the file's bytes are not the ones its signature names: it was "
                      "changed after signing, and both faces refuse it\n");
     EXPECT_EQ(Run("verify unreadable.exe"), 1);
     EXPECT_EQ(Err().rfind("vqpack verify: unreadable.exe: its signature cannot be read: ", 0), 0u) << Err();
-    EXPECT_EQ(Run("verify other.exe"), 0) << Err();
-    EXPECT_EQ(Out().rfind("other.exe: ok, but its signature's digest is not SHA-256, so whether its bytes are the "
+    for (const char* name : {"sha384.exe", "nonsense.exe"}) {
+        EXPECT_EQ(Run(std::string("verify ") + name), 1) << name;
+        EXPECT_EQ(Err(), std::string("vqpack verify: ") + name + ": its signature cannot be read: its digest algorithm "
+                         "is neither SHA-256 nor SHA-1, and the DOS face refuses it (sign with SHA-256)\n");
+    }
+    EXPECT_EQ(Run("verify sha1.exe"), 0) << Err();
+    EXPECT_EQ(Out().rfind("sha1.exe: ok, but its signature's digest is SHA-1, so whether its bytes are the "
                           "ones signed was not checked", 0),
               0u)
         << Out();
