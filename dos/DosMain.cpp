@@ -28,8 +28,13 @@ int main(int argc, char** argv) {
     // Nothing has been created or run before this point, and a refusal here leaves the disk as it
     // was: the clean-up must not run on a directory the program did not make or check.
     DosDirs dirs;
-    if (!DosSignedBytesMatch(exePath) || !FormDirs(dirs) || !DosLeftoverMayBeEmptied(exePath, dirs)) {
+    if (!DosSignedBytesMatch(exePath) || !FormDirs(dirs)) {
         ShowFailure(status, kFailExtract);
+        return kExitDone;
+    }
+    if (!DosLeftoverMayBeEmptied(exePath, dirs)) {
+        ShowFailure(status, kFailExtract);
+        ShowFailureDetail(status, kFailLeftover);
         return kExitDone;
     }
     if (!DosExtract(exePath, dirs)) {

@@ -30,6 +30,8 @@ inline constexpr const char* kStatusPreparingShutdown = "Preparing to shutdown t
 inline constexpr const char* kFailExtract = "Fail to extract upgrade files. File may be corrupted.";
 inline constexpr const char* kFailUpgrade = "Fail to upgrade. Please check if ME_UNLOCK is shorted.";
 inline constexpr const char* kFailCleanup = "Fail to remove temporary files. Please delete VqPTemp.";
+// Below kFailExtract when an existing work directory is refused, untouched: the file is not to blame.
+inline constexpr const char* kFailLeftover = "VqPTemp was not left by this upgrade. Please move or delete VqPTemp.";
 // When the power-off comes back: another chipset, or one that did not switch off.
 inline constexpr const char* kFailPowerOff = "The computer did not switch itself off. Please switch it off now.";
 
