@@ -49,10 +49,14 @@ int main(int argc, char** argv) {
         return kExitDone;
     }
     ShowStatus(status, kStatusCleaning);
-    if (!DosCleanup(dirs)) {
+    // A second pass takes what the first did not list; only what stays after both is reported.
+    if (!DosCleanup(dirs) && !DosCleanup(dirs)) {
+        // The firmware is written, and the screen says so first. What stays is for the user to
+        // delete at the prompt, which a power-off would take away: the user switches off.
+        ShowStatus(status, kStatusFlashedNotice);
+        ShowStatus(SecondStatusPosition(status), kStatusSwitchOffYourself);
         ShowFailure(status, kFailCleanup);
-        DosCleanup(dirs);
-        return kExitDone;
+        return kExitFlashedWorkDirLeft;
     }
     ShowStatus(status, kStatusShutdownNotice);
     ShowStatus(SecondStatusPosition(status), kStatusPreparingShutdown);

@@ -464,11 +464,20 @@ TEST_F(DosUpgrade, ALeftoverThatIsNotPlainFilesOrHoldsTheProgramIsRefusedUntouch
     }
 }
 
-TEST_F(DosUpgrade, ACleanUpThatLeavesAFolderIsACleanUpFailure) {
+TEST_F(DosUpgrade, ACleanUpThatLeavesAFolderAfterAFlashTellsTheFlashAndTheFolderAndKeepsThePowerOn) {
     Switch(vq::testing::kFlashSubdirSwitch);  // the flash tool leaves a folder where it ran
     const DosRunResult r = Run(container_, "y\r\n");
-    ExpectFailure(r, "Removing temporary files ...", "Fail to remove temporary files. Please delete VqPTemp.");
     EXPECT_TRUE(Flashed() == image_);
+    // The firmware is written: that first, with the jumper instruction; then that the user switches
+    // off, and the folder to delete before that. No power-off was tried: no line says it came back.
+    EXPECT_EQ(r.exitCode, vq::dos::kExitFlashedWorkDirLeft);
+    ExpectHeading(r.screen);
+    EXPECT_TRUE(r.screen.Line(kWarningRow, kWarning, kBlinkRed)) << r.screen.Dump();
+    EXPECT_TRUE(r.screen.Line(kStatusRow, "Upgrade Complete. Please remove the ME_UNLOCK jumper and clear the CMOS", kGreen))
+        << r.screen.Dump();
+    EXPECT_TRUE(r.screen.Line(kStatusRow + 1, vq::dos::kStatusSwitchOffYourself, kGreen)) << r.screen.Dump();
+    EXPECT_TRUE(r.screen.Line(kFailureRow, "Fail to remove temporary files. Please delete VqPTemp.", kRed)) << r.screen.Dump();
+    EXPECT_EQ(r.screen.Row(kFailureRow + 1), "") << r.screen.Dump();
     ASSERT_TRUE(WorkDirLeft());
     // The files went; the folder, which the clean-up does not enter, is what the user deletes.
     std::vector<std::string> left;
