@@ -72,16 +72,17 @@ void CutToDirectory(char* path) {
 
 bool DosLeftoverMayBeEmptied(const char* exePath, const DosDirs& dirs) {
     if (!DosFileExists(kWorkDirName)) return true;
-    // Read-only, hidden and system files and subdirectories were never left by a run of ours that
-    // got as far as its clean-up: someone put them there, and they are not ours to delete.
+    // Hidden and system files, subdirectories and read-only files of names we never write were
+    // never left by a run of ours, even one cut short: someone put them there, and they are not
+    // ours to delete.
     if (!EnterWorkDir(dirs)) return false;
-    bool plain = true;
-    ForEachEntry([&plain](const rt::FindData& found) {
-        plain = LeftoverEntryMayBeDeleted(found.attr);
-        return plain;
+    bool ours = true;
+    ForEachEntry([&ours](const rt::FindData& found) {
+        ours = LeftoverEntryMayBeDeleted(found.attr, found.name);
+        return ours;
     });
     ReturnToStart(dirs);
-    if (!plain) return false;
+    if (!ours) return false;
     // Nor is the running program, which would be deleted before it has read its payload.
     char exeDir[kPathBytes];
     char work[kPathBytes];

@@ -10,7 +10,6 @@ namespace {
 
 constexpr const char* kGzipProgram = vq::kPayloadEntries[vq::kEntryDosGzip].DosName;
 constexpr const char* kGzipArgs[] = {"-df", "*.gz"};  // after the program name "gzip"
-constexpr const char* kGzipSuffix = ".gz";            // what gzip decompresses, and takes off
 constexpr uint16_t kMaxWaitPasses = 65535;
 
 // gzip under its own name, and every entry it is to decompress under the suffix it takes. An
@@ -22,11 +21,10 @@ bool NameForGzip() {
     if (!rt::RenameFile(name, kGzipProgram)) return false;
     for (uint32_t i = 0; i < vq::kPayloadEntryCount; ++i) {
         if (!vq::kPayloadEntries[i].DosInflate) continue;
-        char gz[kEntryNameBytes + 3];
+        char gz[kGzipEntryNameBytes];
         FormEntryName(i, name);
-        if (!rt::StrCopy(gz, sizeof gz, name) || !rt::StrAppend(gz, sizeof gz, kGzipSuffix) ||
-            !rt::RenameFile(name, gz))
-            return false;
+        FormGzipEntryName(i, gz);
+        if (!rt::RenameFile(name, gz)) return false;
     }
     return true;
 }

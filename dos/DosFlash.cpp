@@ -9,7 +9,6 @@
 namespace vq::dos {
 namespace {
 
-constexpr const char* kErrorLog = "ERROR.LOG";
 // "flash -f bios.bin > output", started directly: the interpreter's own status would not say
 // whether the tool was loaded at all or stopped before its end.
 constexpr const char* kFlashProgram = vq::kPayloadEntries[vq::kEntryDosFlash].DosName;
@@ -40,9 +39,9 @@ bool DosFlash(const DosDirs& dirs) {
         placed = placed && moved[i];
     }
     // Only a log written by this run may count.
-    if (DosFileExists(kErrorLog)) {
-        rt::SetAttributes(kErrorLog, 0);
-        rt::DeleteFile(kErrorLog);
+    if (DosFileExists(kErrorLogName)) {
+        rt::SetAttributes(kErrorLogName, 0);
+        rt::DeleteFile(kErrorLogName);
     }
     rt::ChildEnd end{};
     const bool started = placed && RunFlashTool(end);
@@ -54,7 +53,7 @@ bool DosFlash(const DosDirs& dirs) {
         FormEntryName(i, name);
         rt::RenameFile(vq::kPayloadEntries[i].DosName, name);
     }
-    const bool ok = back && FlashSucceeded(started, end, DosFileExists(kErrorLog));
+    const bool ok = back && FlashSucceeded(started, end, DosFileExists(kErrorLogName));
     ReturnToStart(dirs);
     return ok;
 }

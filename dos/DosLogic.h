@@ -24,12 +24,25 @@ bool FormWorkDirPath(const char* startDir, char (&out)[kPathBytes]);
 inline constexpr uint32_t kEntryNameBytes = 17;  // "VQExt_" and ten digits, terminator included
 // "VQExt_" + i in decimal.
 void FormEntryName(uint32_t i, char (&out)[kEntryNameBytes]);
+// What gzip decompresses, and takes off.
+inline constexpr const char* kGzipSuffix = ".gz";
+inline constexpr uint32_t kGzipEntryNameBytes = kEntryNameBytes + 3;
+// "VQExt_" + i + ".gz": the name an entry takes for gzip to decompress it.
+void FormGzipEntryName(uint32_t i, char (&out)[kGzipEntryNameBytes]);
 // dir + "\" + "VQExt_" + i; false if it does not fit.
 bool FormEntryPath(const char* dir, uint32_t i, char (&out)[kPathBytes]);
 
-// A file a leftover work directory may hold and the program may delete: one with none of the
-// read-only, hidden, system and directory attributes (a search record's attribute byte).
-bool LeftoverEntryMayBeDeleted(uint8_t attr);
+// Where the flash tool tells of a failure, in its current directory.
+inline constexpr const char* kErrorLogName = "ERROR.LOG";
+
+// A name a run of the program writes in the work directory (any letter case): each entry's
+// number, with the gzip suffix for the entries it decompresses, the names the tools use the
+// entries under, the tools' printing and the flash tool's log.
+bool IsOwnWorkFileName(const char* name);
+// A file a leftover work directory may hold and the program may delete, by its search record's
+// attribute byte and name: never a directory, a hidden or a system file; a read-only file only
+// under a name of its own, since it writes its entries read-only and a run cut short leaves them so.
+bool LeftoverEntryMayBeDeleted(uint8_t attr, const char* name);
 
 // ch is the first byte read from standard input, or -1 at its end (which counts as "no").
 bool IsYesAnswer(int ch);
@@ -40,6 +53,8 @@ struct TextPos {
 };
 inline constexpr uint8_t kFailureRowsBelowStatus = 2;
 TextPos FailurePosition(TextPos status);
+// The line below the failure line: why a step failed, where the failure's own text cannot say.
+TextPos FailureDetailPosition(TextPos status);
 // The line below the status line: the last status goes there, so that the one before it (what
 // to do with the jumper and the CMOS) stays readable.
 TextPos SecondStatusPosition(TextPos status);

@@ -32,8 +32,13 @@ int main(int argc, char** argv) {
     // Nothing has been created or run before this point, and a refusal here leaves the disk as it
     // was: the clean-up must not run on a directory the program did not make or check.
     DosDirs dirs;
-    if (!DosSignedBytesMatch(exePath) || !FormDirs(dirs) || !DosLeftoverMayBeEmptied(exePath, dirs)) {
+    if (!DosSignedBytesMatch(exePath) || !FormDirs(dirs)) {
         ShowFailure(status, kFailExtract);
+        return kExitDone;
+    }
+    if (!DosLeftoverMayBeEmptied(exePath, dirs)) {
+        ShowFailure(status, kFailExtract);
+        ShowFailureDetail(status, kFailLeftover);
         return kExitDone;
     }
     if (!DosExtract(exePath, dirs)) {
@@ -48,10 +53,14 @@ int main(int argc, char** argv) {
         return kExitDone;
     }
     ShowStatus(status, kStatusCleaning);
-    if (!DosCleanup(dirs)) {
+    // A second pass takes what the first did not list; only what stays after both is reported.
+    if (!DosCleanup(dirs) && !DosCleanup(dirs)) {
+        // The firmware is written, and the screen says so first. What stays is for the user to
+        // delete at the prompt, which a power-off would take away: the user switches off.
+        ShowStatus(status, kStatusFlashedNotice);
+        ShowStatus(SecondStatusPosition(status), kStatusSwitchOffYourself);
         ShowFailure(status, kFailCleanup);
-        DosCleanup(dirs);
-        return kExitDone;
+        return kExitFlashedWorkDirLeft;
     }
     ShowStatus(status, kStatusShutdownNotice);
     ShowStatus(SecondStatusPosition(status), kStatusPreparingShutdown);

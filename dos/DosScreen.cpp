@@ -24,4 +24,8 @@ void ShowFailure(TextPos statusPos, const char* text) {
     ShowLine(FailurePosition(statusPos), kColourFailure, text);
 }
 
+void ShowFailureDetail(TextPos statusPos, const char* text) {
+    ShowLine(FailureDetailPosition(statusPos), kColourFailure, text);
+}
+
 }  // namespace vq::dos

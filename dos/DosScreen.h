@@ -7,5 +7,7 @@ namespace vq::dos {
 
 void ShowStatus(TextPos statusPos, const char* text);
 void ShowFailure(TextPos statusPos, const char* text);
+// A second failure line, below the first, in the same colour.
+void ShowFailureDetail(TextPos statusPos, const char* text);
 
 }  // namespace vq::dos

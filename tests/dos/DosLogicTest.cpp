@@ -93,11 +93,32 @@ TEST(ToolRun, TheFlashToolIsJudgedByItsExitCodeAndItsLog) {
     EXPECT_FALSE(FlashSucceeded(true, rt::ChildEnd{rt::kEndNormal, 0}, true));
 }
 
-TEST(Leftover, OnlyPlainFilesMayBeDeleted) {
-    // DOSBox shows no hidden or system files: those bits are tested here.
-    EXPECT_TRUE(LeftoverEntryMayBeDeleted(0x00));
-    EXPECT_TRUE(LeftoverEntryMayBeDeleted(0x20));  // archive
-    for (uint8_t attr : {0x01, 0x02, 0x04, 0x10, 0x23}) EXPECT_FALSE(LeftoverEntryMayBeDeleted(attr)) << int(attr);
+TEST(Leftover, PlainFilesAndTheProgramsOwnReadOnlyNamesAreEmptied) {
+    // What a run cut short leaves, as DOS lists it: the entries it wrote read-only, under their
+    // numbers, their gzip names or the names the tools use, and the tools' printing and log.
+    const char* const own[] = {"VQEXT_0",  "VQEXT_1",    "VQEXT_2",    "VQEXT_5",    "VQEXT_10",  "VQEXT_11",
+                               "VQEXT_3.GZ", "VQEXT_4.GZ", "VQEXT_11.GZ", "GZIP.EXE",   "FPARTS.TXT", "FLASH.EXE",
+                               "BIOS.BIN", "OUTPUT",     "ERROR.LOG",  "VQExt_4",    "VQEXT_0.",  "OUTPUT."};
+    for (const char* name : own) {
+        EXPECT_TRUE(LeftoverEntryMayBeDeleted(0x01, name)) << name;  // read-only
+        EXPECT_TRUE(LeftoverEntryMayBeDeleted(0x21, name)) << name;  // and archive
+    }
+    for (const char* name : {"NOTES.TXT", "VQEXT_0"}) {
+        EXPECT_TRUE(LeftoverEntryMayBeDeleted(0x00, name)) << name;
+        EXPECT_TRUE(LeftoverEntryMayBeDeleted(0x20, name)) << name;
+    }
+}
+
+TEST(Leftover, WhatNoRunLeavesIsRefused) {
+    // DOSBox shows no hidden or system files: those bits are tested here, on our names too.
+    for (uint8_t attr : {0x02, 0x04, 0x10, 0x12, 0x03, 0x23})
+        for (const char* name : {"VQEXT_0", "BIOS.BIN", "NOTES.TXT"})
+            EXPECT_FALSE(LeftoverEntryMayBeDeleted(attr, name)) << int(attr) << " " << name;
+    // Read-only under a name no run writes: beyond the twelve entries, a gzip name for an entry
+    // never decompressed, a number spelled otherwise, another file.
+    for (const char* name : {"NOTES.TXT", "VQEXT_12", "VQEXT_5.GZ", "VQEXT_0.GZ", "VQEXT_01", "VQEXT_", "VQEXT_1.G",
+                             "GZIPW.EXE", "VORQUINT.EXE", "OUTPUT.TXT", "ERROR", "VQEXT_0..", "."})
+        EXPECT_FALSE(LeftoverEntryMayBeDeleted(0x01, name)) << name;
 }
 
 constexpr uint32_t kIntelLpcId = 0x1C448086;      // vendor 8086h in the low word

@@ -22,6 +22,7 @@
 #include "testing/dos/ScreenCapture.h"
 #include "testing/host/FlashImageGen.h"
 #include "tests/dos/DosboxRun.h"
+#include "tests/dos/FatDisk.h"
 
 namespace vq::test {
 namespace {
@@ -498,6 +499,7 @@ TEST_F(DosUpgrade, ALeftoverThatIsNotPlainFilesOrHoldsTheProgramIsRefusedUntouch
     const fs::path old = drive_ / "WORK" / "VQPTEMP";
     const auto refused = [this](const DosRunResult& r) {
         ExpectFailure(r, "Extracting files ...", kFailExtract);
+        EXPECT_TRUE(r.screen.Line(kFailureRow + 1, vq::dos::kFailLeftover, kRed)) << r.screen.Dump();
         EXPECT_EQ(DiskChanges(), "");
         EXPECT_FALSE(fs::exists(OnC(vq::testing::kGzipShot))) << "gzip ran";
     };
@@ -518,16 +520,75 @@ TEST_F(DosUpgrade, ALeftoverThatIsNotPlainFilesOrHoldsTheProgramIsRefusedUntouch
     }
 }
 
-TEST_F(DosUpgrade, ACleanUpThatLeavesAFolderIsACleanUpFailure) {
+TEST_F(DosUpgrade, ACleanUpThatLeavesAFolderAfterAFlashTellsTheFlashAndTheFolderAndKeepsThePowerOn) {
     Switch(vq::testing::kFlashSubdirSwitch);  // the flash tool leaves a folder where it ran
     const DosRunResult r = Run(container_, "y\r\n");
-    ExpectFailure(r, "Removing temporary files ...", "Fail to remove temporary files. Please delete VqPTemp.");
     EXPECT_TRUE(Flashed() == image_);
+    // The firmware is written: that first, with the jumper instruction; then that the user switches
+    // off, and the folder to delete before that. No power-off was tried: no line says it came back.
+    EXPECT_EQ(r.exitCode, vq::dos::kExitFlashedWorkDirLeft);
+    ExpectHeading(r.screen);
+    EXPECT_TRUE(r.screen.Line(kWarningRow, kWarning, kBlinkRed)) << r.screen.Dump();
+    EXPECT_TRUE(r.screen.Line(kStatusRow, "Upgrade Complete. Please remove the ME_UNLOCK jumper and clear the CMOS", kGreen))
+        << r.screen.Dump();
+    EXPECT_TRUE(r.screen.Line(kStatusRow + 1, vq::dos::kStatusSwitchOffYourself, kGreen)) << r.screen.Dump();
+    EXPECT_TRUE(r.screen.Line(kFailureRow, "Fail to remove temporary files. Please delete VqPTemp.", kRed)) << r.screen.Dump();
+    EXPECT_EQ(r.screen.Row(kFailureRow + 1), "") << r.screen.Dump();
     ASSERT_TRUE(WorkDirLeft());
     // The files went; the folder, which the clean-up does not enter, is what the user deletes.
     std::vector<std::string> left;
     for (const auto& e : fs::directory_iterator(FindNoCase(drive_ / "WORK", "VqPTemp"))) left.push_back(e.path().filename());
     EXPECT_EQ(left, std::vector<std::string>{vq::testing::kFlashSubdirName});
+}
+
+TEST_F(DosUpgrade, ARerunOverTheLeftoverOfARunCutShortWhileFlashingEmptiesItAndCompletes) {
+    // What such a run leaves: its entries, written read-only, beside the files gzip and the flash
+    // tool made. A mounted folder shows no attributes, so the leftover lies on a FAT disk image,
+    // mounted as D:; the answer, the switches and the doubles' records stay on C:.
+    FatDisk disk(drive_.string() + "-D.img");
+    otherDrive_ = disk.Image();
+    Bytes staleImage = image_;  // an earlier download's image, which the flash double would accept
+    staleImage[4096] ^= 0xFF;
+    const auto leave = [&](bool withForeignFile) {
+        ASSERT_TRUE(disk.Make() && disk.MakeDir("WORK/VQPTEMP") && disk.MakeDir("BIN")) << disk.why();
+        for (int i : {0, 1, 2, 5, 6, 7, 8, 9, 10})
+            ASSERT_TRUE(disk.Put("WORK/VQPTEMP/VQEXT_" + std::to_string(i), Bytes(7, 'o'), "+r")) << disk.why();
+        ASSERT_TRUE(disk.Put("WORK/VQPTEMP/BIOS.BIN", staleImage) &&
+                    disk.Put("WORK/VQPTEMP/FLASH.EXE", ReadBytes(VQ_DOS_DOUBLES "/FLASH.EXE")) &&
+                    disk.Put("WORK/VQPTEMP/FPARTS.TXT", ReadBytes(VQ_FPARTS)) &&
+                    disk.Put("WORK/VQPTEMP/OUTPUT", Bytes{'o', 'l', 'd'}) && disk.Put("BIN/" + std::string(kProgramName), container_))
+            << disk.why();
+        if (withForeignFile) {
+            ASSERT_TRUE(disk.Put("WORK/VQPTEMP/NOTES.TXT", Bytes(300, 'n'), "+r")) << disk.why();
+        }
+        ASSERT_NE(disk.Attributes().find("R     ::/WORK/VQPTEMP/VQEXT_0\n"), std::string::npos) << disk.Attributes();
+    };
+    const auto rerun = [&] {
+        WriteBytes(drive_ / "ANSWER.TXT", Bytes{'y', '\r', '\n'});
+        const DosRunResult r =
+            RunInDosbox(drive_, {"D:", "cd \\WORK", "D:\\BIN\\" + std::string(kProgramName) + " < C:\\ANSWER.TXT"}, disk.Image());
+        EXPECT_TRUE(r.ran) << r.log;
+        return r;
+    };
+    {
+        SCOPED_TRACE("the program's own names, read-only or not");
+        leave(false);
+        const DosRunResult r = rerun();
+        EXPECT_EQ(r.exitCode, 1) << r.screen.Dump();
+        EXPECT_TRUE(Flashed() == image_) << "the flash tool did not get the container's image";
+        EXPECT_FALSE(disk.Exists("WORK/VQPTEMP")) << disk.Attributes();
+    }
+    {
+        SCOPED_TRACE("beside them, a read-only file of another name");
+        ResetDrive();
+        leave(true);
+        const std::string before = disk.Listing() + disk.Attributes();
+        const DosRunResult r = rerun();
+        ExpectFailure(r, "Extracting files ...", kFailExtract);
+        EXPECT_TRUE(r.screen.Line(kFailureRow + 1, vq::dos::kFailLeftover, kRed)) << r.screen.Dump();
+        EXPECT_EQ(disk.Listing() + disk.Attributes(), before) << "the disk changed";
+        EXPECT_TRUE(Flashed().empty());
+    }
 }
 
 // A signed release: the DOS program in front of a Windows image (SIGNABLE.EXE), the container

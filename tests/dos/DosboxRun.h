@@ -37,8 +37,8 @@ struct DosRunResult {
     std::string log;   // what dos-run printed
 };
 
-// Runs the commands with `drive` mounted as C: (and `driveD`, if given, as D:); the last command
-// is the program under test. The runner's own captures are read and removed.
+// Runs the commands with `drive` mounted as C: (and `driveD`, a folder or a FAT hard-disk image,
+// if given, as D:); the last command is the program under test. The runner's own captures are read and removed.
 DosRunResult RunInDosbox(const std::filesystem::path& drive, const std::vector<std::string>& commands,
                          const std::filesystem::path& driveD = {});
 
