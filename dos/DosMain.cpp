@@ -60,7 +60,7 @@ int main(int argc, char** argv) {
         ShowStatus(status, kStatusFlashedNotice);
         ShowStatus(SecondStatusPosition(status), kStatusSwitchOffYourself);
         ShowFailure(status, kFailCleanup);
-        return kExitFlashedWorkDirLeft;
+        return kExitDone;
     }
     ShowStatus(status, kStatusShutdownNotice);
     ShowStatus(SecondStatusPosition(status), kStatusPreparingShutdown);

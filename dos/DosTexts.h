@@ -41,8 +41,7 @@ inline constexpr const char* kFailLeftover = "VqPTemp was not left by this upgra
 // When the power-off comes back: another chipset, or one that did not switch off.
 inline constexpr const char* kFailPowerOff = "The computer did not switch itself off. Please switch it off now.";
 
-inline constexpr int kExitDone = 0;               // declined, refused, or a step failed
-inline constexpr int kExitPowerOffReturned = 1;   // flashed and cleaned up; the power is still on
-inline constexpr int kExitFlashedWorkDirLeft = 2;  // flashed; the work directory stays, no power-off
+inline constexpr int kExitDone = 0;              // declined, refused, or a step failed
+inline constexpr int kExitPowerOffReturned = 1;  // flashed and cleaned up; the power is still on
 
 }  // namespace vq::dos

