@@ -42,7 +42,7 @@ winpath() { local p=${1//\//\\}; echo "Z:$p"; }
 # scenario NAME: a fresh folder with its own copy of the program and a record folder.
 scenario() {
   name=$1
-  dir="$bin/../e2e-runs/$name"
+  dir="$bin/../e2e-runs/$VQ_WINE_SYSTEM/$name"
   rm -rf "$dir"
   mkdir -p "$dir/app" "$dir/flash"
   dir=$(cd "$dir" && pwd)

@@ -5,7 +5,7 @@
 set -uo pipefail
 root=$(cd "$(dirname "$0")/../../.." && pwd)
 test_exe=$1
-export VQ_WINEPREFIX=$2
+export VQ_WINEPREFIX=$2-${VQ_WINE_SYSTEM:-win64}
 rm -rf "$VQ_WINEPREFIX"
 # Its own prefix, so the density set below reaches no other test.
 trap '"$root/scripts/wine-session" stop; rm -rf "$VQ_WINEPREFIX"' EXIT
