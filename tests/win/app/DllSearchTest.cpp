@@ -56,16 +56,18 @@ DWORD Probe(const std::string& mode) {
 TEST(DllSearch, PlantedLibraryBesideTheProgramIsNotLoaded) {
     char self[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, self, MAX_PATH);
-    // Any real DLL will do as the planted one: a copy of a system library under a new name.
-    const std::string planted = FolderOf(self) + "vq_planted_test.dll";
+    // Any real DLL will do as the planted one: a copy of a system library under a new name, this
+    // process's own (the tree's tests may run on two Windows at once).
+    const std::string name = "vq_planted_test_" + std::to_string(GetCurrentProcessId()) + ".dll";
+    const std::string planted = FolderOf(self) + name;
     ASSERT_TRUE(CopyFileA((SystemDir() + "\\version.dll").c_str(), planted.c_str(), FALSE));
 
-    HMODULE before = LoadLibraryA("vq_planted_test.dll");
+    HMODULE before = LoadLibraryA(name.c_str());
     ASSERT_NE(before, nullptr) << "the planted copy must be loadable at all, or this test proves nothing";
     FreeLibrary(before);
 
     ASSERT_TRUE(vq::RestrictDllSearchToSystem());
-    HMODULE after = LoadLibraryA("vq_planted_test.dll");
+    HMODULE after = LoadLibraryA(name.c_str());
     EXPECT_EQ(after, nullptr);
     if (after) FreeLibrary(after);
     DeleteFileA(planted.c_str());
