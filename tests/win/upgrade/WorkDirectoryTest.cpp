@@ -208,6 +208,54 @@ TEST_F(WorkDirectoryTest, CleanFailsWhenASubdirectoryOrReadOnlyFileKeepsTheDirec
     SetFileAttributesA((workDir + "\\locked.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
+// Holds that pass, as a scanner's or a console host's: a file open without delete sharing, and
+// one open with it, which stays listed once marked until its holder lets go. Each is waited out,
+// and then the directory goes.
+TEST_F(WorkDirectoryTest, CleanWaitsOutHoldsThatPass) {
+    for (DWORD share : {DWORD(FILE_SHARE_READ | FILE_SHARE_WRITE),
+                        DWORD(FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE)}) {
+        WorkDirectory cleaned;
+        ASSERT_TRUE(cleaned.Prepare(Wide(workDir)));
+        for (const char* name : {"fptw64.exe", "output"}) WriteBytes(workDir + "\\" + name, {1});
+        HANDLE held = CreateFileA((workDir + "\\fptw64.exe").c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
+                                  0, nullptr);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        HANDLE release = CreateThread(
+            nullptr, 0,
+            [](LPVOID h) -> DWORD {
+                Sleep(1000);  // longer than the clean-up's first pauses together
+                CloseHandle(h);
+                return 0;
+            },
+            held, 0, nullptr);
+        ASSERT_NE(release, nullptr);
+        EXPECT_TRUE(cleaned.Clean()) << share;
+        WaitForSingleObject(release, INFINITE);
+        CloseHandle(release);
+        EXPECT_FALSE(FileExists(workDir)) << share;
+    }
+}
+
+// A hold that outlasts the wait: the clean-up gives up once its bound is spent, having deleted
+// all else, and the directory stays with the held file.
+TEST_F(WorkDirectoryTest, CleanGivesUpOnAHoldOnceItsBoundIsSpent) {
+    ASSERT_TRUE(work.Prepare(Wide(workDir)));
+    for (const char* name : {"Bios.bin", "output"}) WriteBytes(workDir + "\\" + name, {1});
+    HANDLE held = CreateFileA((workDir + "\\output").c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    constexpr DWORD kBoundMs = 600;
+    HoldBackoff hold(kBoundMs);
+    const ULONGLONG start = GetTickCount64();
+    EXPECT_FALSE(work.Clean(hold));
+    const ULONGLONG took = GetTickCount64() - start;
+    CloseHandle(held);
+    EXPECT_GE(took, kBoundMs - 50);  // the tick count's granularity
+    EXPECT_LT(took, kBoundMs + 2000);
+    EXPECT_TRUE(FileExists(workDir + "\\output"));
+    EXPECT_FALSE(FileExists(workDir + "\\Bios.bin"));
+}
+
 // Moved away behind Windows' back (from the Unix side, as Windows itself refuses while the
 // program holds it): what took its name (another directory, a link, nothing) is not removed,
 // and the chain stops there.
