@@ -42,6 +42,14 @@ bool IsLink(const std::string& path) {
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
+// Lets go of a hold a while later, as a scanner does: longer than the clean-up's first pauses
+// together, far shorter than its bound.
+DWORD WINAPI CloseAfterASecond(LPVOID handle) {
+    Sleep(1000);
+    CloseHandle(handle);
+    return 0;
+}
+
 class WorkDirectoryTest : public ::testing::Test {
 protected:
     ScratchDir elsewhere{"elsewhere"};  // goes after `exe`, so a link in `exe` still leads here then
@@ -220,14 +228,7 @@ TEST_F(WorkDirectoryTest, CleanWaitsOutHoldsThatPass) {
         HANDLE held = CreateFileA((workDir + "\\fptw64.exe").c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
                                   0, nullptr);
         ASSERT_NE(held, INVALID_HANDLE_VALUE);
-        HANDLE release = CreateThread(
-            nullptr, 0,
-            [](LPVOID h) -> DWORD {
-                Sleep(1000);  // longer than the clean-up's first pauses together
-                CloseHandle(h);
-                return 0;
-            },
-            held, 0, nullptr);
+        HANDLE release = CreateThread(nullptr, 0, CloseAfterASecond, held, 0, nullptr);
         ASSERT_NE(release, nullptr);
         EXPECT_TRUE(cleaned.Clean()) << share;
         WaitForSingleObject(release, INFINITE);
