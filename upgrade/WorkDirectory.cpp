@@ -157,6 +157,7 @@ bool WorkDirectory::Clean(HoldBackoff& hold) {
     output_.Reset();
     FileIdentity held;
     if (!dir_.Valid() || !IdentityOf(dir_.Get(), held)) return false;
+    // Each round deletes what it can; a round that leaves only what others hold for now waits.
     while (Empty(dir_.Get()) == Emptied::Held && hold.Wait()) {
     }
 

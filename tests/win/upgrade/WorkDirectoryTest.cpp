@@ -216,24 +216,32 @@ TEST_F(WorkDirectoryTest, CleanFailsWhenASubdirectoryOrReadOnlyFileKeepsTheDirec
     SetFileAttributesA((workDir + "\\locked.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
-// Holds that pass, as a scanner's or a console host's: a file open without delete sharing, and
-// one open with it, which stays listed once marked until its holder lets go. Each is waited out,
-// and then the directory goes.
+// Holds that pass, as a scanner's or a console host's: a file open without delete sharing; one
+// open with it, which stays listed once marked until its holder lets go; the directory itself,
+// as the current directory of a console host still ending. Each is waited out, and then the
+// directory goes.
 TEST_F(WorkDirectoryTest, CleanWaitsOutHoldsThatPass) {
-    for (DWORD share : {DWORD(FILE_SHARE_READ | FILE_SHARE_WRITE),
-                        DWORD(FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE)}) {
+    struct Hold {
+        const char* name;  // in the work directory; "" for the directory itself
+        DWORD share;
+    };
+    for (const Hold& h : {Hold{"fptw64.exe", FILE_SHARE_READ | FILE_SHARE_WRITE},
+                          Hold{"fptw64.exe", FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE},
+                          Hold{"", FILE_SHARE_READ | FILE_SHARE_WRITE}}) {
+        SCOPED_TRACE(std::string(h.name) + " " + std::to_string(h.share));
         WorkDirectory cleaned;
         ASSERT_TRUE(cleaned.Prepare(Wide(workDir)));
         for (const char* name : {"fptw64.exe", "output"}) WriteBytes(workDir + "\\" + name, {1});
-        HANDLE held = CreateFileA((workDir + "\\fptw64.exe").c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
-                                  0, nullptr);
+        const std::string path = *h.name ? workDir + "\\" + h.name : workDir;
+        HANDLE held = CreateFileA(path.c_str(), GENERIC_READ, h.share, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_BACKUP_SEMANTICS, nullptr);
         ASSERT_NE(held, INVALID_HANDLE_VALUE);
         HANDLE release = CreateThread(nullptr, 0, CloseAfterASecond, held, 0, nullptr);
         ASSERT_NE(release, nullptr);
-        EXPECT_TRUE(cleaned.Clean()) << share;
+        EXPECT_TRUE(cleaned.Clean());
         WaitForSingleObject(release, INFINITE);
         CloseHandle(release);
-        EXPECT_FALSE(FileExists(workDir)) << share;
+        EXPECT_FALSE(FileExists(workDir));
     }
 }
 
