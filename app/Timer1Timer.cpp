@@ -14,7 +14,7 @@ void TForm1::Timer1Timer(TObject* /*Sender*/) {
         if (plan.SetBar) ProgressBar.SetPosition(plan.Position);
         Label_Percentage.SetCaption(vq::ui::PercentageText(ProgressBar.Position()).c_str());
         Label_CurProgress.SetCaption(plan.Row->Caption);
-        Label_Message.SetCaption(plan.Row->Message);
+        Label_Message.SetCaption(vq::ui::MessageText(*plan.Row, FWorkDirKept.load()).c_str());
         Label_Message.SetFontColor(plan.Row->Color);
     }
 

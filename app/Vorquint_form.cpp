@@ -44,7 +44,7 @@ int IsWow64() {
     return wow64;
 }
 
-TForm1::TForm1(HWND owner) : FStage(stStopped), FIs64BitOS(0) {
+TForm1::TForm1(HWND owner) : FStage(stStopped), FWorkDirKept(false), FIs64BitOS(0) {
     // Before anything shows: from here on the file the upgrade reads is the one that runs, and
     // nobody can swap it. Without it the upgrade ends on "Extract file failed".
     FExeFile = vq::OpenRunningImage();

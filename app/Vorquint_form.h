@@ -42,6 +42,9 @@ public:
     // The work directory itself, held from worker 1's creation to worker 3's removal; worker 1
     // fills it before workers 2 and 3 (which wait for worker 1's end) use it.
     vq::WorkDirectory FWorkDirHeld;
+    // Set by worker 3, before it ends, when the work directory could not be removed; read by the
+    // timer, which then names it below every message that follows.
+    std::atomic<bool> FWorkDirKept;
     uint8_t FIs64BitOS;                  // 1 on 64-bit Windows
 
     void FormCreate(TObject* Sender);

@@ -55,10 +55,13 @@ DWORD WINAPI CleanupThreadProc(LPVOID param) {
     WaitForSingleObject(FlashThreadHandle, INFINITE);
     vq::KeepSystemAwake();
     stage.store(stCleaning);
-    // A work directory not removed (something keeps it, or its name no longer leads to it, when
-    // something else is at work): no shutdown then.
-    if (!Form1->FWorkDirHeld.Clean()) {
-        SuspendThread(ShutdownThreadHandle);
+    // The firmware is written whatever the clean-up achieves: the user is told so, with what to
+    // do next, and the upgrade goes on to its shutdown. A directory that stays (held beyond the
+    // wait, something in it that cannot go, its name taken by another) is never said removed:
+    // the window names it below the messages that follow. It stays hidden and writable by
+    // Administrators only, and the next run removes it before it unpacks anything.
+    if (!vq::CleanUp(Form1->FWorkDirHeld)) {
+        Form1->FWorkDirKept.store(true);
         return 0;
     }
     stage.store(stCleanDone);

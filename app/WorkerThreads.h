@@ -11,7 +11,8 @@
 DWORD WINAPI ExtractThreadProc(LPVOID stage);
 // Worker 2: after worker 1, the flash tool build that matches the system.
 DWORD WINAPI FlashThreadProc(LPVOID stage);
-// Worker 3: after workers 1 and 2, empties and removes the work directory.
+// Worker 3: after workers 1 and 2, empties and removes the work directory; when it cannot, it
+// marks it kept (Form1->FWorkDirKept) instead of storing stCleanDone.
 DWORD WINAPI CleanupThreadProc(LPVOID stage);
 // Worker 4: after workers 1 to 3, the last two stages and the system's shutdown.
 DWORD WINAPI ShutdownThreadProc(LPVOID stage);

@@ -50,10 +50,10 @@ struct IdBothDirInformation {
 static_assert(sizeof(BasicInformation) == 40);
 static_assert(offsetof(IdBothDirInformation, FileId) == 96 && offsetof(IdBothDirInformation, FileName) == 104);
 
-bool SetInformation(HANDLE object, void* info, ULONG size, ULONG infoClass) {
+NTSTATUS SetInformation(HANDLE object, void* info, ULONG size, ULONG infoClass) {
     const auto set = LookUpNtSetInformationFile();
     IO_STATUS_BLOCK io{};
-    return set && set(object, &io, info, size, infoClass) >= 0;
+    return set ? set(object, &io, info, size, infoClass) : kStatusUnsuccessful;
 }
 
 UNICODE_STRING Counted(std::wstring_view text) {
@@ -169,15 +169,17 @@ bool EntryIdentity(HANDLE dir, std::wstring_view name, FileIdentity& out) {
     return listed && found;
 }
 
-bool MarkForDeletion(HANDLE object) {
+bool MarkForDeletion(HANDLE object, LONG* status) {
     BOOLEAN deleteFile = TRUE;
-    return SetInformation(object, &deleteFile, sizeof deleteFile, kFileDispositionInformation);
+    const NTSTATUS result = SetInformation(object, &deleteFile, sizeof deleteFile, kFileDispositionInformation);
+    if (status) *status = result;
+    return result >= 0;
 }
 
 bool SetAttributes(HANDLE object, DWORD attributes) {
     BasicInformation info{};
     info.FileAttributes = attributes;
-    return SetInformation(object, &info, sizeof info, kFileBasicInformation);
+    return SetInformation(object, &info, sizeof info, kFileBasicInformation) >= 0;
 }
 
 }  // namespace vq

@@ -47,6 +47,12 @@ UniqueHandle OpenRelative(HANDLE dir, std::wstring_view name, Relative how, ACCE
 
 // NtCreateFile's answer when the name is already taken.
 inline constexpr LONG kStatusNameCollision = static_cast<LONG>(0xC0000035);
+// Answers that only last while someone else holds the object: it is open without the sharing
+// asked for, or it is marked for deletion and goes once its last handle closes.
+inline constexpr LONG kStatusSharingViolation = static_cast<LONG>(0xC0000043);
+inline constexpr LONG kStatusDeletePending = static_cast<LONG>(0xC0000056);
+// A file that cannot be marked for deletion: read-only, or the image of a running program.
+inline constexpr LONG kStatusCannotDelete = static_cast<LONG>(0xC0000121);
 
 // The names in the directory held by `dir` (opened with FILE_LIST_DIRECTORY), without "." and
 // ".."; false when the listing fails.
@@ -57,8 +63,9 @@ bool ListNames(HANDLE dir, std::vector<std::wstring>& names);
 bool EntryIdentity(HANDLE dir, std::wstring_view name, FileIdentity& out);
 
 // Marks the object (opened with DELETE) to go when its last handle closes; false when it
-// cannot go (a read-only file, a directory that is not empty).
-bool MarkForDeletion(HANDLE object);
+// cannot go (a read-only file, a directory that is not empty), with the reason in *status if
+// given.
+bool MarkForDeletion(HANDLE object, LONG* status = nullptr);
 
 // Sets the attributes of the object (opened with FILE_WRITE_ATTRIBUTES).
 bool SetAttributes(HANDLE object, DWORD attributes);

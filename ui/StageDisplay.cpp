@@ -21,6 +21,15 @@ TickPlan PlanTick(int32_t stage, int32_t barPosition) {
     return {false, true, row.Target, &row};
 }
 
+std::string MessageText(const TStageInfo& row, bool workDirKept) {
+    std::string text = row.Message;
+    if (workDirKept) {
+        if (!text.empty()) text += '\n';
+        text += kWorkDirKeptNote;
+    }
+    return text;
+}
+
 std::string PercentageText(int32_t position) {
     return std::to_string(static_cast<uint32_t>(position)) + "%";
 }

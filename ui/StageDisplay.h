@@ -21,6 +21,9 @@ bool IsCreepingStage(int32_t stage);
 
 TickPlan PlanTick(int32_t stage, int32_t barPosition);
 
+// The row's message, and below it kWorkDirKeptNote once the work directory could not be removed.
+std::string MessageText(const TStageInfo& row, bool workDirKept);
+
 // "<position>%", decimal, no sign, no padding: 0%, 89%, 100%.
 std::string PercentageText(int32_t position);
 

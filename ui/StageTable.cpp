@@ -1,6 +1,8 @@
 // The rows of the stage table, one per stage code, in code order.
 #include "ui/StageTable.h"
 
+#include "base/Product.h"
+
 namespace vq::ui {
 
 const TStageInfo StageTable[kStageCount] = {
@@ -17,5 +19,7 @@ const TStageInfo StageTable[kStageCount] = {
     {"Extract file failed", 0, "Fail to extract upgrade files\nFile may be corrupted", clMaroon},
     {"Upgrade failed", 0, "Fail to upgrade\nPlease check if ME_UNLOCK is shorted", clMaroon},
 };
+
+const char* const kWorkDirKeptNote = "Fail to remove temporary folder " VQ_WORK_DIR_NAME;
 
 }  // namespace vq::ui

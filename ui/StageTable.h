@@ -22,4 +22,8 @@ static_assert(kLastStage == kStageCount - 1, "one row per stage code");
 // Indexed by TUpgradeStage.
 extern const TStageInfo StageTable[kStageCount];
 
+// A line of its own below the message of every stage shown after a clean-up that could not
+// remove the work directory: the firmware was written, and the upgrade went on to its end.
+extern const char* const kWorkDirKeptNote;
+
 }  // namespace vq::ui

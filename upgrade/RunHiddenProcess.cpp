@@ -165,4 +165,17 @@ uint32_t RunHiddenProcess(const std::wstring& workDir, const char* applicationNa
     return exitCode;
 }
 
+bool ToolsEnded(HoldBackoff& hold) {
+    // The wait above is for the tool alone; what it started lives on in the job.
+    for (;;) {
+        JOBOBJECT_BASIC_ACCOUNTING_INFORMATION info;
+        if (gToolsJob == nullptr || !QueryInformationJobObject(gToolsJob, JobObjectBasicAccountingInformation,
+                                                               &info, sizeof info, nullptr)) {
+            return true;
+        }
+        if (info.ActiveProcesses == 0) return true;
+        if (!hold.Wait()) return false;
+    }
+}
+
 }  // namespace vq

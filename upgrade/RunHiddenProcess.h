@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include "upgrade/HoldBackoff.h"
+
 namespace vq {
 
 // Starts workDir\applicationName (by its full path: never a tool of that name found elsewhere)
@@ -16,5 +18,9 @@ namespace vq {
 // child's handles are closed before returning.
 uint32_t RunHiddenProcess(const std::wstring& workDir, const char* applicationName, const char* commandLine,
                           HANDLE output);
+
+// Waits, while `hold` lasts, until no process a tool started (the tool or anything it started
+// in turn) still runs; true once none does, or when the system keeps no account of them.
+bool ToolsEnded(HoldBackoff& hold);
 
 }  // namespace vq

@@ -30,8 +30,8 @@ inline constexpr uint32_t kShutdownDelayMs = 5000;
 
 // True once a started chain has nothing left that an ending session could cut short: it failed
 // (stExtractFailed, stUpgradeFailed) or its clean-up is done (stCleanDone and after: what
-// follows is the program's own shutdown). A clean-up that found no work directory ends on
-// stCleaning; only its thread's end shows that.
+// follows is the program's own shutdown). A clean-up that could not remove the work directory
+// stores no stCleanDone: until worker 4 stores stComplete, only its thread's end shows that.
 bool ChainOver(int32_t stage);
 
 // The flash tool build for the running system.

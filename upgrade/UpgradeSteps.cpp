@@ -24,6 +24,14 @@ bool FlashImage(WorkDirectory& work, bool is64BitOS) {
            0;
 }
 
+bool CleanUp(WorkDirectory& work) {
+    HoldBackoff hold;
+    // A tool's child still running could be writing into the directory: the files would then go
+    // under its feet, or come back after the clean-up.
+    ToolsEnded(hold);
+    return work.Clean(hold);
+}
+
 void ShutDownSystem() {
     const std::wstring systemDir = SystemDir();
     const std::wstring program = ShutdownProgram(systemDir);

@@ -23,6 +23,10 @@ bool UnpackPayload(HANDLE exeFile, const std::wstring& workDir, WorkDirectory& w
 // printing appended to "output"; true on exit code 0.
 bool FlashImage(WorkDirectory& work, bool is64BitOS);
 
+// Once every tool's process has ended, empties and removes the held work directory, waiting out
+// others' passing holds within kCleanHoldBoundMs in all; true when it is marked for deletion.
+bool CleanUp(WorkDirectory& work);
+
 // Starts the system's own shutdown program by its full path, hidden (never one found beside the
 // executable; nothing when the system directory is unknown).
 void ShutDownSystem();

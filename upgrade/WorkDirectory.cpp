@@ -20,9 +20,11 @@ constexpr ACCESS_MASK kHeldAccess =
     FILE_LIST_DIRECTORY | FILE_ADD_FILE | FILE_TRAVERSE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES;
 constexpr ULONG kHeldShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
 constexpr ULONG kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-constexpr LONG kStatusSharingViolation = static_cast<LONG>(0xC0000043);
-constexpr int kReopenTries = 20;
-constexpr DWORD kReopenWaitMs = 50;
+
+// Held by someone else for now (open without delete sharing, or already marked and open).
+bool Passing(LONG status) {
+    return status == kStatusSharingViolation || status == kStatusDeletePending;
+}
 
 UniqueHandle OpenFolder(const std::wstring& folder) {
     return UniqueHandle(CreateFileW(folder.c_str(), FILE_LIST_DIRECTORY | FILE_TRAVERSE, kShareAll, nullptr,
@@ -49,17 +51,42 @@ bool IsEntryItself(HANDLE dir, const std::wstring& name, HANDLE object) {
            (listed.Attributes & FILE_ATTRIBUTE_REPARSE_POINT) == (opened.Attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
+// A file that cannot go only while a process still runs from it (a tool's child that is still
+// ending): no read-only file, which never goes.
+bool IsRunningImage(HANDLE entry, LONG markStatus) {
+    FileIdentity info;
+    return markStatus == kStatusCannotDelete && IdentityOf(entry, info) &&
+           (info.Attributes & FILE_ATTRIBUTE_READONLY) == 0;
+}
+
+// What emptying a directory achieved.
+enum class Emptied {
+    All,   // nothing is left in it
+    Held,  // what is left is held by others for now, or marked and goes once they let go
+    Kept,  // something cannot go: a subdirectory with entries, a read-only file, a listing refused
+};
+
 // Deletes every entry of the directory held by `dir`, each opened relative to it and never
-// followed (a link goes by itself); true when every one could go.
-bool Empty(HANDLE dir) {
+// followed (a link goes by itself).
+Emptied Empty(HANDLE dir) {
     std::vector<std::wstring> names;
-    if (!ListNames(dir, names)) return false;
-    bool all = true;
+    if (!ListNames(dir, names)) return Emptied::Kept;
+    bool held = false, kept = false;
     for (const std::wstring& name : names) {
-        const UniqueHandle entry = OpenRelative(dir, name, Relative::OpenAny, DELETE, kShareAll);
-        all = entry.Valid() && IsEntryItself(dir, name, entry.Get()) && MarkForDeletion(entry.Get()) && all;
+        LONG status = 0;
+        const UniqueHandle entry = OpenRelative(dir, name, Relative::OpenAny, DELETE, kShareAll, nullptr, &status);
+        if (entry.Valid() && IsEntryItself(dir, name, entry.Get()) && MarkForDeletion(entry.Get(), &status)) continue;
+        if ((!entry.Valid() && Passing(status)) || (entry.Valid() && IsRunningImage(entry.Get(), status))) {
+            held = true;
+        } else {
+            kept = true;
+        }
     }
-    return all;
+    if (kept) return Emptied::Kept;
+    // A marked entry stays listed while another process still has it open.
+    names.clear();
+    if (!ListNames(dir, names)) return Emptied::Kept;
+    return names.empty() && !held ? Emptied::All : Emptied::Held;
 }
 
 // Empties and removes a directory left at `name`, held from its opening to its removal.
@@ -71,7 +98,7 @@ bool RemoveLeftover(HANDLE folder, const std::wstring& name) {
                                           DELETE | FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES, kHeldShare);
     // A link would lead the deletions into its target; a file there is somebody's data.
     if (!old.Valid() || !IsPlainDirectoryAt(folder, name, old.Get())) return false;
-    return Empty(old.Get()) && MarkForDeletion(old.Get());
+    return Empty(old.Get()) == Emptied::All && MarkForDeletion(old.Get());
 }
 
 // A new directory at `name` with our access list, held; empty when anything has the name.
@@ -126,11 +153,13 @@ HANDLE WorkDirectory::ToolOutput() {
     return output_.Get();
 }
 
-bool WorkDirectory::Clean() {
+bool WorkDirectory::Clean(HoldBackoff& hold) {
     output_.Reset();
     FileIdentity held;
     if (!dir_.Valid() || !IdentityOf(dir_.Get(), held)) return false;
-    Empty(dir_.Get());
+    // Each round deletes what it can; a round that leaves only what others hold for now waits.
+    while (Empty(dir_.Get()) == Emptied::Held && hold.Wait()) {
+    }
 
     // Removing needs a handle with the DELETE right, which the held one lacks (see kHeldAccess)
     // and which cannot be had while it is open: so it is let go, and the name opened again is
@@ -140,18 +169,30 @@ bool WorkDirectory::Clean() {
     const UniqueHandle folder = OpenFolder(FolderOf(path_));
     const std::wstring name = path_.substr(FolderOf(path_).size());
     dir_.Reset();
-    LONG status = 0;
     UniqueHandle again;
-    // Wine's console host keeps a tool's current directory open for a moment after the tool.
-    for (int tries = kReopenTries; !again.Valid() && tries > 0; --tries) {
+    for (;;) {
+        LONG status = 0;
         again = OpenRelative(folder.Get(), name, Relative::OpenDirectory, DELETE | FILE_READ_ATTRIBUTES, kHeldShare,
                              nullptr, &status);
-        if (status != kStatusSharingViolation) break;
-        if (!again.Valid()) Sleep(kReopenWaitMs);
+        // A console host keeps a tool's current directory open for a moment after the tool. Only
+        // our own directory is waited for: a name taken by another one fails at once.
+        if (again.Valid() || status != kStatusSharingViolation) break;
+        const UniqueHandle look = OpenRelative(folder.Get(), name, Relative::OpenDirectory, FILE_READ_ATTRIBUTES,
+                                               kShareAll);
+        FileIdentity now;
+        if (!look.Valid() || !IsPlainDirectoryAt(folder.Get(), name, look.Get(), &now) || !(now == held) ||
+            !hold.Wait()) {
+            break;
+        }
     }
     FileIdentity now;
     return again.Valid() && IsPlainDirectoryAt(folder.Get(), name, again.Get(), &now) && now == held &&
            MarkForDeletion(again.Get());
+}
+
+bool WorkDirectory::Clean() {
+    HoldBackoff hold;
+    return Clean(hold);
 }
 
 }  // namespace vq

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "base/WinHandle.h"
+#include "upgrade/HoldBackoff.h"
 
 namespace vq {
 
@@ -40,11 +41,15 @@ public:
     HANDLE ToolOutput();
 
     // Deletes every entry through the held handle, then removes the directory once its name
-    // still leads to this very directory and to no link. True only when the directory is marked
-    // for deletion, so that it goes as its last handle closes; false when something keeps it (an
-    // entry that cannot go, such as a subdirectory with entries or a read-only file), and false,
-    // touching nothing at that name, when the name no longer leads to the directory held or is
-    // held open by another process.
+    // still leads to this very directory and to no link. Entries and the directory that others
+    // hold for a moment (a scanner, a console host; open without delete sharing, or marked and
+    // still open) are waited for while `hold` lasts. True only when the directory is marked for
+    // deletion, so that it goes as its last handle closes; false when something keeps it (an
+    // entry that cannot go, such as a subdirectory with entries or a read-only file, or a hold
+    // that outlasts `hold`), and false, touching nothing at that name, when the name no longer
+    // leads to the directory held.
+    bool Clean(HoldBackoff& hold);
+    // The same within kCleanHoldBoundMs.
     bool Clean();
 
 private:

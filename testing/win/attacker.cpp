@@ -20,6 +20,13 @@
 //                                            in its place and holds it with the right to delete
 //                                            it (others may not) until SECONDS have passed; prints
 //                                            "took over after <n> refusals" or "refused <n> times"
+//   vqattack hold FILE FLASHLOG MS SECONDS    as a scanner reading a fresh file: once the flash
+//                                            double's record FLASHLOG says "write", opens FILE
+//                                            without delete sharing and keeps it open until MS
+//                                            after the record says "done" (the double's last act
+//                                            before it exits); prints "held <epoch ms>" and
+//                                            "released <epoch ms>" (exit 0; 1: FILE could not be
+//                                            opened; 2: no such record within SECONDS)
 #include <windows.h>
 #include <shellapi.h>
 
@@ -130,6 +137,55 @@ int Takeover(const wchar_t* dir, const wchar_t* planted, DWORD seconds) {
     return kExitRefused;
 }
 
+// Milliseconds since 1970, the clock of the doubles' records and the UI driver's timeline.
+unsigned long long EpochMs() {
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    const unsigned long long units = (static_cast<unsigned long long>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+    return (units - 116444736000000000ull) / 10000;
+}
+
+// Whether a line of the record begins with `event` and a tab; read with every sharing allowed,
+// as the doubles append to it.
+bool Recorded(const wchar_t* record, const char* event) {
+    HANDLE file = CreateFileW(record, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    std::string text;
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) text.append(buffer, got);
+    CloseHandle(file);
+    const std::string line = std::string(event) + "\t";
+    return text.compare(0, line.size(), line) == 0 || text.find("\n" + line) != std::string::npos;
+}
+
+bool WaitForRecord(const wchar_t* record, const char* event, ULONGLONG end) {
+    while (!Recorded(record, event)) {
+        if (GetTickCount64() > end) return false;
+        Sleep(5);
+    }
+    return true;
+}
+
+int Hold(const wchar_t* file, const wchar_t* record, DWORD ms, DWORD seconds) {
+    const ULONGLONG end = GetTickCount64() + seconds * 1000ull;
+    if (!WaitForRecord(record, "write", end)) return kExitNeverAppeared;
+    HANDLE held = CreateFileW(file, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                              nullptr);
+    if (held == INVALID_HANDLE_VALUE) {
+        printf("refused %lu\n", GetLastError());
+        return kExitRefused;
+    }
+    printf("held %llu\n", EpochMs());
+    fflush(stdout);
+    const bool done = WaitForRecord(record, "done", end);
+    if (done) Sleep(ms);
+    CloseHandle(held);
+    printf("released %llu\n", EpochMs());
+    return done ? kExitOk : kExitNeverAppeared;
+}
+
 }  // namespace
 
 int main() {
@@ -139,6 +195,9 @@ int main() {
     const std::wstring command = argv[1];
     if (command == L"launch") return Launch(argv[2]);
     if (command == L"swap" && argc == 5) return Swap(argv[2], argv[3], wcstoul(argv[4], nullptr, 10));
+    if (command == L"hold" && argc == 6) {
+        return Hold(argv[2], argv[3], wcstoul(argv[4], nullptr, 10), wcstoul(argv[5], nullptr, 10));
+    }
     if (command == L"takeover" && argc == 5) return Takeover(argv[2], argv[3], wcstoul(argv[4], nullptr, 10));
     if (command == L"flip" && argc == 7) {
         return Flip(argv[2], argv[3], argv[4], argv[5], wcstoul(argv[6], nullptr, 10));

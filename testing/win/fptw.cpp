@@ -6,12 +6,21 @@
 //   fail  <ms> <own name> <exit code>
 //   write <ms> <own name>   (every check passed and the image is read: the "flash" begins)
 //   done  <ms> <own name>
+// With VQ_TEST_FLASH_QUICK=<ms> it only checks its command line, prints its line and ends at
+// once: "done" (or "fail") is its only record, and nothing is flashed. Wine starts a console host
+// for a console tool that a GUI program runs; the host inherits the tool's inheritable handles
+// (its printing, "output") and its current directory (the work directory), and on a busy machine
+// outlives a tool that ends at once by a second or more. A copy of the double started the same
+// way (handles inherited, same folder) and staying <ms> stands in for it, so the hold is there
+// every time rather than only when the machine is slow.
 // %VQ_TEST_FLASH_DIR%\probe.txt, written anew at every start, shows what reaches a tool from its
 // parent's environment: first where the default DLL search found "vqplanted.dll" ("-": nowhere),
 // then the environment the tool was given, one variable a line.
 // <entries> names what lies in the current directory when the tool starts, sorted, split by "/".
 // The simulated flash part is %VQ_TEST_FLASH_DIR%\flash.bin, written only by a successful run.
 #include <windows.h>
+
+#include <stdlib.h>
 
 #include <algorithm>
 #include <string>
@@ -38,6 +47,10 @@ constexpr const char* kRecordName = "flash.log";
 constexpr const char* kFlashName = "flash.bin";
 constexpr const char* kSettingExit = "VQ_TEST_FLASH_EXIT";  // test-only: fail with this code after recording
 constexpr const char* kSettingMs = "VQ_TEST_FLASH_MS";      // test-only: take this long
+// test-only: check the command line, print the line and end at once, leaving a process of its
+// own behind for this many ms that holds what Wine's console host holds after a tool
+constexpr const char* kSettingQuick = "VQ_TEST_FLASH_QUICK";
+constexpr const char* kLingerArgument = "--linger ";  // followed by the ms to stay
 constexpr const char* kDriverProc = "VqDriverName";
 constexpr const char* kProbeName = "probe.txt";
 constexpr const char* kProbeLibrary = "vqplanted.dll";  // a test may put one on a user's PATH
@@ -131,14 +144,42 @@ std::string ProbeLibraryFrom() {
 
 }  // namespace
 
+// Starts a copy of this program that inherits its handles and folder and stays `ms`.
+void LeaveHolderBehind(unsigned long ms) {
+    char self[MAX_PATH];
+    const DWORD n = GetModuleFileNameA(nullptr, self, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return;
+    std::string line = OwnName() + " " + kLingerArgument + std::to_string(ms);
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (CreateProcessA(self, line.data(), nullptr, nullptr, TRUE, DETACHED_PROCESS, nullptr, nullptr, &si, &pi)) {
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+    }
+}
+
 int main() {
     FreeConsole();  // a console host would keep the work directory busy after we end
+    const std::string arguments = ArgumentsOf(GetCommandLineA());
+    if (arguments.compare(0, lstrlenA(kLingerArgument), kLingerArgument) == 0) {
+        Sleep(DWORD(strtoul(arguments.c_str() + lstrlenA(kLingerArgument), nullptr, 10)));
+        return kExitOk;
+    }
     std::string flashDir;
     if (!SettingText(kSettingFlashDir, flashDir)) {
         return kExitNoFlashDir;
     }
     const std::string record = flashDir + "\\" + kRecordName;
     const std::string self = OwnName();
+    unsigned long value = 0;
+    if (SettingNumber(kSettingQuick, value)) {
+        const bool right = lstrcmpA(GetCommandLineA(), kExpectedCommandLine) == 0;
+        Print(STD_OUTPUT_HANDLE, self + ": " + kImageName + (right ? " written" : ": bad command line"));
+        if (value != 0) LeaveHolderBehind(value);
+        AppendLine(record, (right ? "done\t" : "fail\t") + std::to_string(EpochMs()) + "\t" + self);
+        return right ? kExitOk : kExitBadCommandLine;
+    }
     const std::string cwd = CurrentDir();
     AppendLine(record, "start\t" + std::to_string(EpochMs()) + "\t" + self + "\t" +
                            GetCommandLineA() + "\t" + cwd + "\t" + WindowRequest() + "\t" +
@@ -163,7 +204,6 @@ int main() {
     if (!SupportFilesPresent(kHere)) {
         return fail(kExitMissingSupportFile);
     }
-    unsigned long value = 0;
     if (SettingNumber(kSettingExit, value)) {
         return fail(int(value));
     }

@@ -19,6 +19,11 @@ readonly S_COMPLETE="Upgrade Complete"
 readonly S_SHUTTING_DOWN="Shuting down ..."
 readonly S_EXTRACT_FAILED="Extract file failed"
 readonly S_UPGRADE_FAILED="Upgrade failed"
+# Messages, "\n" standing for the line break as the driver writes it.
+readonly M_COMPLETE='System will be shutdown\nPlease remove the ME_UNLOCK jumper and clear the CMOS'
+readonly M_SHUTTING_DOWN='Shutdown the computer after few seconds'
+# The line below every message once the work directory could not be removed.
+readonly M_KEPT_NOTE='Fail to remove temporary folder VqPTemp'
 readonly CONFIRM_TEXT='Start to upgrade your Sugarbay platform?\n\nPlease close all other applications & save your works.\nThe system will shutdown after upgrade.'
 
 # What the program must see on this Windows (VQ_WINE_SYSTEM, scripts/wine-env), known here from
@@ -31,6 +36,13 @@ case "$VQ_WINE_SYSTEM" in
   win32) readonly FLASH_TOOL=fptw.exe SYSDIR=system32 ;;
 esac
 readonly SYSDIR_WIN="c:\\windows\\$SYSDIR"
+
+# The shutdown command runs 5 s after stage 8 is stored; its double records once Wine has started
+# it, which on a busy machine took up to about a second, and stage 8 is seen a tick (250 ms) and
+# a driver interval (50 ms) after it is stored at most, more under load.
+readonly SHUTDOWN_AFTER_8_MIN=4400 SHUTDOWN_AFTER_8_MAX=7000
+# How long the driver stays once it saw stage 8: until the shutdown's record is there.
+readonly SHUTDOWN_LINGER_MS=$(( SHUTDOWN_AFTER_8_MAX + 1000 ))
 
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
@@ -141,6 +153,24 @@ last_line() { awk -F'\t' -v c="$1" '$1 != "#" && $5 == c { n = NR } END { print 
 ended_after_close() {
   awk -F'\t' -v code="$1" '$1 == "#" && $2 == "close" { closed = 1 }
     $1 == "#" && $2 == "ended" { n++; ok = closed && $4 == code } END { exit !(n == 1 && ok) }' "$timeline"
+}
+
+# message_of CAPTION: the message shown with the caption when it was first seen
+message_of() { samples | awk -F'\t' -v c="$1" '$5 == c { print $6; exit }'; }
+# epoch_of CAPTION: when the caption was first seen, on the doubles' clock (empty: never seen)
+epoch_of() { local t; t=$(first_ms "$1"); [ -n "$t" ] && echo $(( $(start_epoch) + t )); }
+
+# completed_with_folder_named: the work directory could not be removed, and the upgrade still
+# went to its end: never said removed, the jumper instruction given, the folder named below the
+# last two messages, and the shutdown called once.
+completed_with_folder_named() {
+  check "never said removed" bash -c "! grep -qF '$S_CLEAN_DONE' '$timeline'"
+  check "stages in protocol order" in_protocol_order
+  check "Upgrade Complete, with the jumper instruction and the folder named" \
+    [ "$(message_of "$S_COMPLETE")" = "$M_COMPLETE\n$M_KEPT_NOTE" ]
+  check "ends on Shuting down, the folder named" \
+    [ "$(last_field 5)|$(last_field 6)" = "$S_SHUTTING_DOWN|$M_SHUTTING_DOWN\n$M_KEPT_NOTE" ]
+  check "shutdown called once" [ "$(shutdown_lines | wc -l)" -eq 1 ]
 }
 
 # between LOW VALUE HIGH

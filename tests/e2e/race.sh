@@ -101,17 +101,19 @@ unicode_folder() {
 
 # The work directory renamed away in the moment the clean-up lets go of it to open it again for
 # its removal, and a directory of the attacker's put in its place and held, with the right to
-# delete it: the program's directory was not removed, so the window must not say so, and the
-# computer is not shut down. The moment is short: on a loaded machine the attacker may miss it,
-# and the run is tried again; a run the attacker did not win proves nothing either way.
+# delete it: the program's directory was not removed, so the window must not say so; the flash
+# was done, so the upgrade still goes to its end, naming the folder. The moment is short: on a
+# loaded machine the attacker may miss it, and the run is tried again; a run the attacker did not
+# win proves nothing either way.
 cleanup_takeover() {
   local attempt
   for attempt in 1 2 3; do
     scenario cleanup_takeover
     local planted="$dir/planted"
     mkdir -p "$planted"
+    echo "the attacker's" >"$planted/keep.txt"
     setting VQ_TEST_FLASH_MS 2000
-    drive --answer yes --until-stage "$S_CLEANING" --until-bar 98 --linger 1500 --timeout 45 >/dev/null &
+    drive --answer yes --until-stage "$S_SHUTTING_DOWN" --linger "$SHUTDOWN_LINGER_MS" --timeout 60 >/dev/null &
     local driver=$!
     if ! wait_for 90 grep -q '^write' "$flash/flash.log" 2>/dev/null; then
       fail "flash started"
@@ -122,9 +124,8 @@ cleanup_takeover() {
     wait "$driver"
     cat "$dir/attack.txt"
     if grep -q '^took over after [0-9]* refusals$' "$dir/attack.txt"; then
-      check "never said removed" bash -c "! grep -qF -e '$S_CLEAN_DONE' -e '$S_COMPLETE' '$timeline'"
-      check "rests on Remove temporary files ..." [ "$(last_field 5)" = "$S_CLEANING" ]
-      check "no shutdown" no_shutdown
+      completed_with_folder_named
+      check "nothing of the attacker's directory was removed" [ -f "$work/keep.txt" ]
       return
     fi
     echo "attempt $attempt: the attacker missed the moment"
@@ -132,8 +133,55 @@ cleanup_takeover() {
   echo "the attacker missed the moment in every attempt: nothing judged"
 }
 
+# A file of the work directory held open without delete sharing, as a scanner reads a fresh file,
+# from the flash until MS after the flash tool ended; sets released and flash_done (epoch ms).
+hold_after_flash() {
+  setting VQ_TEST_FLASH_MS 2000  # the hold begins while the flash tool runs
+  attack hold "$(winpath "$work/Bios.bin")" "$(winpath "$flash/flash.log")" "$1" 120 >"$dir/attack.txt" &
+  local attacker=$!
+  drive --answer yes --until-stage "$S_SHUTTING_DOWN" --linger "$SHUTDOWN_LINGER_MS" --timeout 90 >/dev/null
+  wait "$attacker"
+  cat "$dir/attack.txt"
+  released=$(awk '$1 == "released" { print $2 }' "$dir/attack.txt")
+  flash_done=$(flash_lines | awk -F'\t' '$1 == "done" { print $2 }')
+  check "the file was held from the flash until $1 ms after the flash tool ended" \
+    between "$1" $(( ${released:-0} - ${flash_done:-0} )) $(( $1 + 1000 ))
+}
+
+# Held for a moment longer than a console host or a scanner would: waited out, and the upgrade
+# ends as always.
+cleanup_held_briefly() {
+  scenario cleanup_held_briefly
+  hold_after_flash 3000
+  local removed
+  removed=$(epoch_of "$S_CLEAN_DONE")
+  echo "Temporary files removed $(( ${removed:-0} - ${released:-0} )) ms after the hold ended"
+  check "stages in protocol order" in_protocol_order
+  check "Temporary files removed, once the hold had ended" [ "${removed:-0}" -ge "${released:-1}" ]
+  check "Upgrade Complete, with the jumper instruction only" [ "$(message_of "$S_COMPLETE")" = "$M_COMPLETE" ]
+  check "ends on Shuting down" [ "$(last_field 5)|$(last_field 6)" = "$S_SHUTTING_DOWN|$M_SHUTTING_DOWN" ]
+  check "shutdown called once" [ "$(shutdown_lines | wc -l)" -eq 1 ]
+  check "work directory gone" [ ! -e "$work" ]
+}
+
+held_file_only() { is_hidden_dir "$work" && [ "$(ls -A "$work")" = Bios.bin ]; }
+
+# Held for longer than the clean-up waits: the upgrade still goes to its end, naming the folder
+# that stays, and it does so well before the hold ends.
+cleanup_held_long() {
+  scenario cleanup_held_long
+  hold_after_flash 30000
+  local complete
+  complete=$(epoch_of "$S_COMPLETE")
+  completed_with_folder_named
+  echo "Upgrade Complete $(( ${complete:-0} - ${flash_done:-0} )) ms after the flash tool ended"
+  check "the clean-up waited for the hold, then gave up long before it ended" \
+    between 5000 $(( ${complete:-0} - ${flash_done:-0} )) $(( ${released:-0} - ${flash_done:-0} - 1 ))
+  check "the folder stays, hidden, with the held file only" held_file_only
+}
+
 case "${1:-}" in
-  swap_on_appear | leftover_flip | unicode_folder | cleanup_takeover)
+  swap_on_appear | leftover_flip | unicode_folder | cleanup_takeover | cleanup_held_briefly | cleanup_held_long)
     "$1"
     finish ;;
   *) echo "usage: race.sh SCENARIO" >&2; exit 2 ;;

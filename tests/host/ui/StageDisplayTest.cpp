@@ -15,6 +15,7 @@ struct Screen {
     std::string caption;
     std::string message;
     uint32_t color = clHotLight;
+    bool workDirKept = false;  // what worker 3 reports beside the stage code
 
     void Tick(int32_t stage) {
         TickPlan plan = PlanTick(stage, bar);
@@ -26,7 +27,7 @@ struct Screen {
         }
         percentage = PercentageText(bar);
         caption = plan.Row->Caption;
-        message = plan.Row->Message;
+        message = MessageText(*plan.Row, workDirKept);
         color = plan.Row->Color;
     }
     void Ticks(int32_t stage, int count) {
@@ -156,6 +157,25 @@ TEST(StageDisplay, ShuttingDownAfterCompleteKeepsTheBarFull) {
     EXPECT_EQ(s.caption, "Shuting down ...");
     EXPECT_EQ(s.message, "Shutdown the computer after few seconds");
     EXPECT_EQ(s.color, clHotLight);
+}
+
+// A work directory the clean-up could not remove is named on a line of its own below whatever
+// the stages that follow say, so the jumper instruction and the shutdown notice stay as they are.
+TEST(StageDisplay, AWorkDirectoryNotRemovedIsNamedBelowEveryLaterMessage) {
+    Screen s;
+    s.Tick(stCleaning);
+    s.workDirKept = true;
+    s.Tick(stCleaning);
+    EXPECT_EQ(s.caption, "Remove temporary files ...");
+    EXPECT_EQ(s.message, "Fail to remove temporary folder VqPTemp");
+    s.Tick(stComplete);
+    EXPECT_EQ(s.caption, "Upgrade Complete");
+    EXPECT_EQ(s.message,
+              "System will be shutdown\nPlease remove the ME_UNLOCK jumper and clear the CMOS\n"
+              "Fail to remove temporary folder VqPTemp");
+    EXPECT_EQ(s.color, clHotLight);
+    s.Tick(stShuttingDown);
+    EXPECT_EQ(s.message, "Shutdown the computer after few seconds\nFail to remove temporary folder VqPTemp");
 }
 
 TEST(StageDisplay, ARestingCreepingStageLeavesTheBarAloneAndOthersSetItEveryTick) {

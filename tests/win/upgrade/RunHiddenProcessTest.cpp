@@ -202,5 +202,21 @@ TEST_F(RunHiddenProcessTest, ClosesTheChildsHandles) {
     EXPECT_LT(after, before + 5 * kHandleStep);  // two handles per run would leak ten
 }
 
+// A tool's exit is not the end of what it started: a process it left behind (as Wine's console
+// host, or a tool's own helper) still has the work directory, and the clean-up waits for it.
+TEST_F(RunHiddenProcessTest, ToolsEndedWaitsForWhatAToolLeftRunning) {
+    ScratchDir flash{"flash"};
+    Set("VQ_TEST_FLASH_DIR", flash.Path());
+    Set("VQ_TEST_FLASH_QUICK", "1500");
+    CopyInto(work, "fptw64.exe");
+    ASSERT_EQ(Run(work, "fptw64.exe", " -f Bios.bin"), 0u);
+    HoldBackoff brief(200);
+    EXPECT_FALSE(ToolsEnded(brief));
+    const ULONGLONG start = GetTickCount64();
+    HoldBackoff hold;
+    EXPECT_TRUE(ToolsEnded(hold));
+    EXPECT_GE(GetTickCount64() - start, 800u);  // what the brief wait and the tool's start left of 1.5 s
+}
+
 }  // namespace
 }  // namespace vq

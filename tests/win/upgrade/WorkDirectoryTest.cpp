@@ -42,6 +42,14 @@ bool IsLink(const std::string& path) {
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
+// Lets go of a hold a while later, as a scanner does: longer than the clean-up's first pauses
+// together, far shorter than its bound.
+DWORD WINAPI CloseAfterASecond(LPVOID handle) {
+    Sleep(1000);
+    CloseHandle(handle);
+    return 0;
+}
+
 class WorkDirectoryTest : public ::testing::Test {
 protected:
     ScratchDir elsewhere{"elsewhere"};  // goes after `exe`, so a link in `exe` still leads here then
@@ -206,6 +214,55 @@ TEST_F(WorkDirectoryTest, CleanFailsWhenASubdirectoryOrReadOnlyFileKeepsTheDirec
     EXPECT_TRUE(FileExists(workDir + "\\sub\\inner.txt"));
     EXPECT_TRUE(FileExists(workDir + "\\locked.txt"));
     SetFileAttributesA((workDir + "\\locked.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// Holds that pass, as a scanner's or a console host's: a file open without delete sharing; one
+// open with it, which stays listed once marked until its holder lets go; the directory itself,
+// as the current directory of a console host still ending. Each is waited out, and then the
+// directory goes.
+TEST_F(WorkDirectoryTest, CleanWaitsOutHoldsThatPass) {
+    struct Hold {
+        const char* name;  // in the work directory; "" for the directory itself
+        DWORD share;
+    };
+    for (const Hold& h : {Hold{"fptw64.exe", FILE_SHARE_READ | FILE_SHARE_WRITE},
+                          Hold{"fptw64.exe", FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE},
+                          Hold{"", FILE_SHARE_READ | FILE_SHARE_WRITE}}) {
+        SCOPED_TRACE(std::string(h.name) + " " + std::to_string(h.share));
+        WorkDirectory cleaned;
+        ASSERT_TRUE(cleaned.Prepare(Wide(workDir)));
+        for (const char* name : {"fptw64.exe", "output"}) WriteBytes(workDir + "\\" + name, {1});
+        const std::string path = *h.name ? workDir + "\\" + h.name : workDir;
+        HANDLE held = CreateFileA(path.c_str(), GENERIC_READ, h.share, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        HANDLE release = CreateThread(nullptr, 0, CloseAfterASecond, held, 0, nullptr);
+        ASSERT_NE(release, nullptr);
+        EXPECT_TRUE(cleaned.Clean());
+        WaitForSingleObject(release, INFINITE);
+        CloseHandle(release);
+        EXPECT_FALSE(FileExists(workDir));
+    }
+}
+
+// A hold that outlasts the wait: the clean-up gives up once its bound is spent, having deleted
+// all else, and the directory stays with the held file.
+TEST_F(WorkDirectoryTest, CleanGivesUpOnAHoldOnceItsBoundIsSpent) {
+    ASSERT_TRUE(work.Prepare(Wide(workDir)));
+    for (const char* name : {"Bios.bin", "output"}) WriteBytes(workDir + "\\" + name, {1});
+    HANDLE held = CreateFileA((workDir + "\\output").c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    constexpr DWORD kBoundMs = 600;
+    HoldBackoff hold(kBoundMs);
+    const ULONGLONG start = GetTickCount64();
+    EXPECT_FALSE(work.Clean(hold));
+    const ULONGLONG took = GetTickCount64() - start;
+    CloseHandle(held);
+    EXPECT_GE(took, kBoundMs - 50);  // the tick count's granularity
+    EXPECT_LT(took, kBoundMs + 2000);
+    EXPECT_TRUE(FileExists(workDir + "\\output"));
+    EXPECT_FALSE(FileExists(workDir + "\\Bios.bin"));
 }
 
 // Moved away behind Windows' back (from the Unix side, as Windows itself refuses while the
