@@ -5,7 +5,7 @@
 #include "app/SingleInstance.h"
 #include "app/Vorquint_form.h"
 #include "base/Product.h"
-#include "base/SystemCalls.h"
+#include "base/SystemLibraries.h"
 #include "res/ResourceIds.h"
 #include "ui/Application.h"
 

@@ -7,18 +7,7 @@ namespace vq {
 
 std::wstring RunningExePath() {
     // GetModuleFileNameW cuts a long path short without saying so, except by filling the buffer.
-    for (DWORD size = MAX_PATH; size <= kLongestPath; size *= 2) {
-        std::wstring path(size, L'\0');
-        const DWORD n = GetModuleFileNameW(nullptr, path.data(), size);
-        if (n == 0) {
-            return std::wstring();
-        }
-        if (n < size) {
-            path.resize(n);
-            return path;
-        }
-    }
-    return std::wstring();
+    return GrowingPath([](wchar_t* buffer, DWORD room) { return GetModuleFileNameW(nullptr, buffer, room); });
 }
 
 std::wstring SystemDir() {

@@ -10,17 +10,16 @@
 #include <string_view>
 #include <vector>
 
+#include "base/FileId.h"
 #include "base/WinHandle.h"
 
 namespace vq {
 
-// What an open object is: its identity on its volume and its attributes as the object itself
-// has them (a link opened without following shows FILE_ATTRIBUTE_REPARSE_POINT).
-struct FileIdentity {
-    DWORD Volume = 0;
-    uint64_t Index = 0;
+// What an open object is: who it is, and its attributes as the object itself has them (a link
+// opened without following shows FILE_ATTRIBUTE_REPARSE_POINT). Two are the same object when
+// their FileId parts are equal.
+struct FileIdentity : FileId {
     DWORD Attributes = 0;
-    bool operator==(const FileIdentity& o) const { return Volume == o.Volume && Index == o.Index; }
 };
 bool IdentityOf(HANDLE object, FileIdentity& out);
 

@@ -1,20 +1,13 @@
-// The calls the program takes at run time, each looked up by name in one place.
+// The calls the program takes at run time, each looked up by name in one place, once.
 #include "base/SystemCalls.h"
 
-#include <string>
+#include <atomic>
 
-#include "base/ProcessInfo.h"
-#include "base/RelativeFiles.h"
+#include "base/SystemLibraries.h"
 
 namespace vq {
 
 namespace {
-
-constexpr DWORD kLoadLibrarySearchSystem32 = 0x00000800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
-constexpr const char* kCommonControlsLibrary = "comctl32.dll";
-constexpr const char* kThemeLibrary = "uxtheme.dll";
-constexpr const char* kProcessStatusLibrary = "psapi.dll";
-constexpr const char* kTrustLibrary = "wintrust.dll";
 
 // An export of `module` as the function type it has; null when the module or the export is missing.
 template <class Fn>
@@ -33,52 +26,97 @@ Fn LookUpNtdll(const char* name) {
     return LookUp<Fn>(GetModuleHandleA("ntdll"), name);
 }
 
+// A call looked up on first use and kept, missing or not: what a process has mapped does not
+// change its exports. Threads that ask at once may each look it up, and keep the same answer.
+// Atomics rather than a guarded static, which would bring the C++ runtime's locking and
+// exception machinery into the program.
+class KeptCall {
+public:
+    template <class Fn, class Find>
+    Fn Get(Find find) {
+        if (!found_.load(std::memory_order_acquire)) {
+            call_.store(reinterpret_cast<void*>(find()), std::memory_order_relaxed);
+            found_.store(true, std::memory_order_release);
+        }
+        return reinterpret_cast<Fn>(call_.load(std::memory_order_relaxed));
+    }
+
+private:
+    std::atomic<void*> call_{nullptr};
+    std::atomic<bool> found_{false};
+};
+
 ThemeCalls gThemeCalls;
 bool gThemeLookedUp = false;
 
-void MapWineLaterLoads(const char* library);
-void MapDelayLoads(HMODULE lib);
+KeptCall gWineGetVersion, gSetDefaultDllDirectories, gSetDllDirectory, gShutdownBlockReasonCreate,
+    gShutdownBlockReasonDestroy, gIsWow64Process, gInitCommonControlsEx, gGetMappedFileName, gWinVerifyTrust,
+    gNtCreateFile, gNtQueryDirectoryFile, gNtSetInformationFile, gNtAreMappedFilesTheSame;
+KeptCall gAttributeListInitialize, gAttributeListUpdate, gAttributeListDelete;
+KeptCall gCreateBoundary, gAddSid, gDeleteBoundary, gCreateNamespace, gOpenNamespace;
+
+template <class Fn>
+Fn KeptKernel32(KeptCall& kept, const char* name) {
+    return kept.Get<Fn>([name] { return LookUpKernel32<Fn>(name); });
+}
+
+template <class Fn>
+Fn KeptNtdll(KeptCall& kept, const char* name) {
+    return kept.Get<Fn>([name] { return LookUpNtdll<Fn>(name); });
+}
 
 }  // namespace
 
-HMODULE LoadSystemLibrary(const char* name) {
-    MapWineLaterLoads(name);
-    const HMODULE lib = LoadLibraryExA(name, nullptr, kLoadLibrarySearchSystem32);
-    if (lib) MapDelayLoads(lib);
-    return lib;
+bool RunsUnderWine() {
+    return KeptNtdll<const char*(CDECL*)()>(gWineGetVersion, "wine_get_version") != nullptr;
+}
+
+SetDefaultDllDirectoriesFn LookUpSetDefaultDllDirectories() {
+    return KeptKernel32<SetDefaultDllDirectoriesFn>(gSetDefaultDllDirectories, "SetDefaultDllDirectories");
+}
+
+SetDllDirectoryWFn LookUpSetDllDirectory() {
+    return KeptKernel32<SetDllDirectoryWFn>(gSetDllDirectory, "SetDllDirectoryW");
 }
 
 // user32 is imported, so it is mapped already.
 ShutdownBlockReasonCreateFn LookUpShutdownBlockReasonCreate() {
-    return LookUp<ShutdownBlockReasonCreateFn>(GetModuleHandleA("user32"), "ShutdownBlockReasonCreate");
+    return gShutdownBlockReasonCreate.Get<ShutdownBlockReasonCreateFn>([] {
+        return LookUp<ShutdownBlockReasonCreateFn>(GetModuleHandleA("user32"), "ShutdownBlockReasonCreate");
+    });
 }
 
 ShutdownBlockReasonDestroyFn LookUpShutdownBlockReasonDestroy() {
-    return LookUp<ShutdownBlockReasonDestroyFn>(GetModuleHandleA("user32"), "ShutdownBlockReasonDestroy");
+    return gShutdownBlockReasonDestroy.Get<ShutdownBlockReasonDestroyFn>([] {
+        return LookUp<ShutdownBlockReasonDestroyFn>(GetModuleHandleA("user32"), "ShutdownBlockReasonDestroy");
+    });
 }
 
 IsWow64ProcessFn LookUpIsWow64Process() {
-    return LookUpKernel32<IsWow64ProcessFn>("IsWow64Process");
+    return KeptKernel32<IsWow64ProcessFn>(gIsWow64Process, "IsWow64Process");
 }
 
 // The library stays loaded for the life of the process: the controls it registers live as long.
 InitCommonControlsExFn LookUpInitCommonControlsEx() {
-    return LookUp<InitCommonControlsExFn>(LoadSystemLibrary(kCommonControlsLibrary),
-                                          "InitCommonControlsEx");
+    return gInitCommonControlsEx.Get<InitCommonControlsExFn>([] {
+        return LookUp<InitCommonControlsExFn>(LoadSystemLibrary(kCommonControlsLibrary), "InitCommonControlsEx");
+    });
 }
 
-// Neither library is freed: a later call's load finds it mapped and only counts up.
+// Neither library is freed: the call kept stays valid.
 GetMappedFileNameWFn LookUpGetMappedFileName() {
-    if (const auto fn = LookUpKernel32<GetMappedFileNameWFn>("K32GetMappedFileNameW")) return fn;
-    return LookUp<GetMappedFileNameWFn>(LoadSystemLibrary(kProcessStatusLibrary), "GetMappedFileNameW");
+    return gGetMappedFileName.Get<GetMappedFileNameWFn>([] {
+        if (const auto fn = LookUpKernel32<GetMappedFileNameWFn>("K32GetMappedFileNameW")) return fn;
+        return LookUp<GetMappedFileNameWFn>(LoadSystemLibrary(kProcessStatusLibrary), "GetMappedFileNameW");
+    });
 }
 
 WinVerifyTrustFn LookUpWinVerifyTrust() {
-    return LookUp<WinVerifyTrustFn>(LoadSystemLibrary(kTrustLibrary), "WinVerifyTrust");
+    return gWinVerifyTrust.Get<WinVerifyTrustFn>(
+        [] { return LookUp<WinVerifyTrustFn>(LoadSystemLibrary(kTrustLibrary), "WinVerifyTrust"); });
 }
 
-// Painting happens on the window's thread only, so a plain flag guards the one lookup: a guarded
-// static would bring the C++ runtime's locking and exception machinery into the program.
+// Painting happens on the window's thread only, so a plain flag guards the one lookup.
 const ThemeCalls& LookUpThemeCalls() {
     if (!gThemeLookedUp) {
         const HMODULE lib = LoadSystemLibrary(kThemeLibrary);
@@ -90,101 +128,42 @@ const ThemeCalls& LookUpThemeCalls() {
     return gThemeCalls;
 }
 
-NtCreateFileFn LookUpNtCreateFile() { return LookUpNtdll<NtCreateFileFn>("NtCreateFile"); }
+NtCreateFileFn LookUpNtCreateFile() { return KeptNtdll<NtCreateFileFn>(gNtCreateFile, "NtCreateFile"); }
 
 NtQueryDirectoryFileFn LookUpNtQueryDirectoryFile() {
-    return LookUpNtdll<NtQueryDirectoryFileFn>("NtQueryDirectoryFile");
+    return KeptNtdll<NtQueryDirectoryFileFn>(gNtQueryDirectoryFile, "NtQueryDirectoryFile");
 }
 
 NtSetInformationFileFn LookUpNtSetInformationFile() {
-    return LookUpNtdll<NtSetInformationFileFn>("NtSetInformationFile");
+    return KeptNtdll<NtSetInformationFileFn>(gNtSetInformationFile, "NtSetInformationFile");
 }
 
 AttributeListCalls LookUpAttributeListCalls() {
     AttributeListCalls calls;
-    calls.Initialize = LookUpKernel32<decltype(calls.Initialize)>("InitializeProcThreadAttributeList");
-    calls.Update = LookUpKernel32<decltype(calls.Update)>("UpdateProcThreadAttribute");
-    calls.Delete = LookUpKernel32<decltype(calls.Delete)>("DeleteProcThreadAttributeList");
+    calls.Initialize =
+        KeptKernel32<decltype(calls.Initialize)>(gAttributeListInitialize, "InitializeProcThreadAttributeList");
+    calls.Update = KeptKernel32<decltype(calls.Update)>(gAttributeListUpdate, "UpdateProcThreadAttribute");
+    calls.Delete = KeptKernel32<decltype(calls.Delete)>(gAttributeListDelete, "DeleteProcThreadAttributeList");
     return calls;
 }
 
 // --- One upgrade at a time (app/SingleInstance) ---------------------------------------------
 PrivateNamespaceCalls LookUpPrivateNamespaceCalls() {
     PrivateNamespaceCalls calls;
-    calls.CreateBoundary = LookUpKernel32<decltype(calls.CreateBoundary)>("CreateBoundaryDescriptorW");
-    calls.AddSid = LookUpKernel32<decltype(calls.AddSid)>("AddSIDToBoundaryDescriptor");
-    calls.DeleteBoundary = LookUpKernel32<decltype(calls.DeleteBoundary)>("DeleteBoundaryDescriptor");
-    calls.Create = LookUpKernel32<decltype(calls.Create)>("CreatePrivateNamespaceW");
-    calls.Open = LookUpKernel32<decltype(calls.Open)>("OpenPrivateNamespaceW");
+    calls.CreateBoundary =
+        KeptKernel32<decltype(calls.CreateBoundary)>(gCreateBoundary, "CreateBoundaryDescriptorW");
+    calls.AddSid = KeptKernel32<decltype(calls.AddSid)>(gAddSid, "AddSIDToBoundaryDescriptor");
+    calls.DeleteBoundary = KeptKernel32<decltype(calls.DeleteBoundary)>(gDeleteBoundary, "DeleteBoundaryDescriptor");
+    calls.Create = KeptKernel32<decltype(calls.Create)>(gCreateNamespace, "CreatePrivateNamespaceW");
+    calls.Open = KeptKernel32<decltype(calls.Open)>(gOpenNamespace, "OpenPrivateNamespaceW");
     return calls;
 }
 // --- end of one upgrade at a time ----------------------------------------------------------
 
-// A program that flashes firmware with administrator rights must never load a DLL planted beside
-// it (a downloads folder). Looked up at run time because older systems lack the calls.
-bool RestrictDllSearchToSystem() {
-    const auto restrict = LookUpKernel32<BOOL(WINAPI*)(DWORD)>("SetDefaultDllDirectories");
-    if (restrict && restrict(kLoadLibrarySearchSystem32)) return true;
-    // The program's folder stays first in the search then; the current directory at least goes.
-    if (const auto setDllDirectory = LookUpKernel32<BOOL(WINAPI*)(LPCWSTR)>("SetDllDirectoryW")) {
-        setDllDirectory(L"");
-    }
-    return false;
-}
-
-// ---- The running image's identity, and the later loads of the run-time libraries ----
-
-namespace {
-
-// What the libraries loaded at run time load later by name under Wine, whose own libraries keep
-// their delay-loads out of the delay-import table (found with WINEDEBUG=+loaddll and in their
-// import stubs). Windows' libraries name theirs in the table, which is read as well.
-struct LaterLoads {
-    const char* library;
-    const char* loads[3];
-};
-constexpr LaterLoads kWineLaterLoads[] = {
-    {kCommonControlsLibrary, {kThemeLibrary, "winmm.dll"}},
-    {kThemeLibrary, {"msimg32.dll"}},
-    {kTrustLibrary, {"imagehlp.dll", "cryptui.dll", "cryptnet.dll"}},
-};
-
-// `name` from the system directory by full path, with what it loads later; nothing when a module
-// of that name is mapped already (a later load by name would find that one too).
-void MapFromSystemDir(const char* name) {
-    if (GetModuleHandleA(name)) return;
-    MapWineLaterLoads(name);
-    const std::wstring path = SystemDir() + L'\\' + AsciiToWide(name);
-    if (const HMODULE lib = LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH)) {
-        MapDelayLoads(lib);
-    }
-}
-
-void MapWineLaterLoads(const char* library) {
-    for (const LaterLoads& entry : kWineLaterLoads) {
-        if (lstrcmpiA(entry.library, library) != 0) continue;
-        for (const char* load : entry.loads) {
-            if (load) MapFromSystemDir(load);
-        }
-    }
-}
-
-void MapDelayLoads(HMODULE lib) {
-    const auto* base = reinterpret_cast<const BYTE*>(lib);
-    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(
-        base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
-    if (nt->OptionalHeader.NumberOfRvaAndSizes <= IMAGE_DIRECTORY_ENTRY_DELAY_IMPORT) return;
-    const DWORD table = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_DELAY_IMPORT].VirtualAddress;
-    if (table == 0) return;
-    for (auto* d = reinterpret_cast<const IMAGE_DELAYLOAD_DESCRIPTOR*>(base + table); d->DllNameRVA; ++d) {
-        if (d->Attributes.RvaBased) MapFromSystemDir(reinterpret_cast<const char*>(base + d->DllNameRVA));
-    }
-}
-
-}  // namespace
+// ---- The running image's identity ----
 
 NtAreMappedFilesTheSameFn LookUpNtAreMappedFilesTheSame() {
-    return LookUpNtdll<NtAreMappedFilesTheSameFn>("NtAreMappedFilesTheSame");
+    return KeptNtdll<NtAreMappedFilesTheSameFn>(gNtAreMappedFilesTheSame, "NtAreMappedFilesTheSame");
 }
 
 }  // namespace vq

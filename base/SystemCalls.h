@@ -1,7 +1,6 @@
 // The calls the program takes at run time rather than from its import table, each looked up by
-// name in one place: those not every Windows version has, and those of system DLLs that are no
-// KnownDLLs. Also the DLL search lock that keeps libraries from being loaded out of the
-// program's own folder.
+// name in one place and once for the life of the process: those not every Windows version has,
+// and those of system DLLs that are no KnownDLLs (loaded through base/SystemLibraries).
 #pragma once
 
 #include <windows.h>
@@ -15,17 +14,15 @@ namespace vq {
 using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
 IsWow64ProcessFn LookUpIsWow64Process();
 
-// A system DLL the program does not import, from the system directory only: never one beside the
-// program or on the path. The program imports statically only KnownDLLs; any other DLL named in
-// its import table would be looked for in its own folder first, before the search can be
-// restricted, and would run elevated. A DLL the manifest names (the common controls) still comes
-// from the side-by-side store its activation context points at. Null when there is none (or on a
-// system too old to restrict a single load). What the library loads later by name on its own
-// (delay-loads, loads at first use) is mapped first from the system directory by full path, so
-// that such a load finds it mapped and searches nowhere: loaders do not all apply the search
-// lock to those loads (Wine 8 looks beside the program first; Windows without
-// SetDefaultDllDirectories has no lock at all).
-HMODULE LoadSystemLibrary(const char* name);
+// Whether the process runs under Wine: only Wine's ntdll exports wine_get_version.
+bool RunsUnderWine();
+
+// The DLL search lock from kernel32: SetDefaultDllDirectories (Vista with KB2533623 on) and
+// SetDllDirectoryW (XP SP1 on); null where missing.
+using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+using SetDllDirectoryWFn = BOOL(WINAPI*)(LPCWSTR);
+SetDefaultDllDirectoriesFn LookUpSetDefaultDllDirectories();
+SetDllDirectoryWFn LookUpSetDllDirectory();
 
 // ShutdownBlockReasonCreate and ShutdownBlockReasonDestroy from user32, or null before Vista.
 using ShutdownBlockReasonCreateFn = BOOL(WINAPI*)(HWND, LPCWSTR);
@@ -95,13 +92,7 @@ struct PrivateNamespaceCalls {
 PrivateNamespaceCalls LookUpPrivateNamespaceCalls();
 // --- end of one upgrade at a time ----------------------------------------------------------
 
-// Restricts the DLL search of this process to the system directory. True when the system
-// offers the restriction and accepted it; where it does not, the current directory is at least
-// taken out of the search, and LoadSystemLibrary's mapping of what a library loads later is all
-// that keeps a planted DLL out.
-bool RestrictDllSearchToSystem();
-
-// ---- The running image's identity, and the later loads of the run-time libraries ----
+// ---- The running image's identity ----
 
 // NtAreMappedFilesTheSame from ntdll: 0 (STATUS_SUCCESS) when the image mapped at the first
 // address and the file viewed at the second are one file; null where missing.

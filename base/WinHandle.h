@@ -7,7 +7,7 @@
 namespace vq {
 
 // Move-only; no implicit conversion to or from HANDLE. Null and INVALID_HANDLE_VALUE both mean
-// "nothing owned", because CreateFileA reports failure with one and most other calls with the
+// "nothing owned", because CreateFileW reports failure with one and most other calls with the
 // other. Not for pseudo-handles: GetCurrentProcess() is INVALID_HANDLE_VALUE's bit pattern.
 class UniqueHandle {
 public:

@@ -1,4 +1,5 @@
 // Switches the machine off through the chipset's ACPI power-management block.
+#include "dos/DosPowerOff.h"
 #include "dos/DosSteps.h"
 #include "dos/rt/Port.h"
 #include "dos/rt/Time.h"

@@ -46,6 +46,8 @@ namespace vq {
 inline constexpr uint32_t kPayloadMagic = 0x5F565150;  // "PQV_" read as little-endian
 inline constexpr uint32_t kTrailerSize = 4;
 inline constexpr uint32_t kHeaderSize = 12;
+inline constexpr uint32_t kHeaderTotalSizeOffset = 4;   // after the magic
+inline constexpr uint32_t kHeaderEntryCountOffset = 8;
 inline constexpr uint32_t kRecordSize = 8;
 inline constexpr uint32_t kMaxFileSize = 0x7FFFFFFFu;  // largest size a signed 32-bit seek reaches
 
@@ -79,7 +81,7 @@ inline void WriteLE32(uint8_t* p, uint32_t v) {
 }
 
 inline TPayloadHeader DecodeHeader(const uint8_t* b) {
-    return TPayloadHeader{ReadLE32(b), ReadLE32(b + 4), ReadLE32(b + 8)};
+    return TPayloadHeader{ReadLE32(b), ReadLE32(b + kHeaderTotalSizeOffset), ReadLE32(b + kHeaderEntryCountOffset)};
 }
 
 inline TPayloadEntry DecodeEntry(const uint8_t* b) {

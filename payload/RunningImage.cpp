@@ -16,16 +16,7 @@ namespace {
 // started from, which may by now be another file's.
 std::wstring MappedImageName(GetMappedFileNameWFn fn) {
     void* base = GetModuleHandleW(nullptr);
-    for (DWORD size = MAX_PATH; size <= kLongestPath; size *= 2) {
-        std::wstring name(size, L'\0');
-        const DWORD n = fn(GetCurrentProcess(), base, name.data(), size);
-        if (n == 0) return std::wstring();
-        if (n < size - 1) {
-            name.resize(n);
-            return name;
-        }
-    }
-    return std::wstring();
+    return GrowingPath([fn, base](wchar_t* buffer, DWORD room) { return fn(GetCurrentProcess(), base, buffer, room); });
 }
 
 // An NT name as CreateFileW takes it: a device path ("\Device\HarddiskVolume3\...", Windows)

@@ -18,7 +18,6 @@ public:
     void Hold(HWND window, const char* reason);
     // Withdraws the reason, if one is registered.
     void Release();
-    bool Held() const { return window_ != nullptr; }
 
 private:
     HWND window_ = nullptr;

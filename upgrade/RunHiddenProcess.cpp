@@ -66,9 +66,8 @@ private:
 // gets only what a system program needs, and a place for its temporary files inside the work
 // directory. Names sorted, as Windows keeps a block.
 std::wstring ToolEnvironment(const std::wstring& workDir) {
-    wchar_t windows[MAX_PATH];
-    const UINT n = GetSystemWindowsDirectoryW(windows, MAX_PATH);
-    const std::wstring windowsDir(windows, n < MAX_PATH ? n : 0);
+    const std::wstring windowsDir =
+        GrowingPath([](wchar_t* buffer, DWORD room) { return GetSystemWindowsDirectoryW(buffer, room); });
     const std::wstring systemDir = SystemDir();
     std::wstring block;
     const auto add = [&block](const wchar_t* name, const std::wstring& value) {

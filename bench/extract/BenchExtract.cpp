@@ -100,9 +100,10 @@ int MeasureMemory(const char* exe, const char* dir) {
         return 1;
     }
     GetProcessMemoryInfo(GetCurrentProcess(), &after, sizeof after);
-    printf("extra peak working set:   %8.1f KiB\n", (after.PeakWorkingSetSize - before.PeakWorkingSetSize) / 1024.0);
+    printf("extra peak working set:   %8.1f KiB\n",
+           double(after.PeakWorkingSetSize - before.PeakWorkingSetSize) / 1024.0);
     printf("extra peak pagefile use:  %8.1f KiB   (largest entry %u bytes = %.1f KiB)\n",
-           (after.PeakPagefileUsage - before.PeakPagefileUsage) / 1024.0, kEntryLengths[10],
+           double(after.PeakPagefileUsage - before.PeakPagefileUsage) / 1024.0, kEntryLengths[10],
            kEntryLengths[10] / 1024.0);
     return 0;
 }

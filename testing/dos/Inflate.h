@@ -175,11 +175,11 @@ private:
             return e & ((1 << kFastLenShift) - 1);
         }
         int code = 0, first = 0, index = 0;
-        for (int len = 1; len <= kMaxBits; ++len) {
+        for (int bits = 1; bits <= kMaxBits; ++bits) {
             uint32_t bit;
             if (!Bits(1, bit)) return -1;
             code |= int(bit);
-            const int count = h.count[len];
+            const int count = h.count[bits];
             if (code - count < first) return h.symbol[index + (code - first)];
             index += count;
             first += count;

@@ -330,10 +330,10 @@ int Run(const Options& o) {
             haveLast = true;
         }
         if (o.queryEndSession) {
-            const int now = QueryEndSession(form);
-            if (now != -1 && now != endSession) {
-                Event(clock, "endsession", now ? "allowed" : "refused");
-                endSession = now;
+            const int answer = QueryEndSession(form);
+            if (answer != -1 && answer != endSession) {
+                Event(clock, "endsession", answer ? "allowed" : "refused");
+                endSession = answer;
             }
         }
         // Like a user, press the button once the window has shown its first stage for a moment

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "dos/DosLogic.h"
+#include "dos/DosPowerOff.h"
 
 namespace vq::dos {
 namespace {
@@ -111,7 +112,7 @@ TEST(Leftover, PlainFilesAndTheProgramsOwnReadOnlyNamesAreEmptied) {
 
 TEST(Leftover, WhatNoRunLeavesIsRefused) {
     // DOSBox shows no hidden or system files: those bits are tested here, on our names too.
-    for (uint8_t attr : {0x02, 0x04, 0x10, 0x12, 0x03, 0x23})
+    for (uint8_t attr : std::initializer_list<uint8_t>{0x02, 0x04, 0x10, 0x12, 0x03, 0x23})
         for (const char* name : {"VQEXT_0", "BIOS.BIN", "NOTES.TXT"})
             EXPECT_FALSE(LeftoverEntryMayBeDeleted(attr, name)) << int(attr) << " " << name;
     // Read-only under a name no run writes: beyond the twelve entries, a gzip name for an entry

@@ -13,20 +13,25 @@
 
 namespace {
 
-uint64_t Le16(const uint8_t* p) { return uint64_t(p[0]) | uint64_t(p[1]) << 8; }
-
 // The security directory's (offset, size), or size 0 when the headers name none.
 void ModelCertTable(const uint8_t* d, uint64_t size, uint64_t& offset, uint64_t& length) {
     offset = length = 0;
-    if (size < 0x40 || d[0] != 'M' || d[1] != 'Z') return;
-    const uint64_t pe = vq::ReadLE32(d + vq::kLfanewOffset);
-    if (pe + 26 > size || vq::ReadLE32(d + pe) != vq::kPeSignature) return;
-    const uint64_t magic = Le16(d + pe + 24);
-    const uint64_t dirs = magic == 0x10B ? 96 : magic == 0x20B ? 112 : 0;
-    if (dirs == 0 || Le16(d + pe + 20) < dirs + 40 || pe + 24 + dirs + 40 > size) return;
-    if (vq::ReadLE32(d + pe + 24 + dirs - 4) <= 4) return;
-    offset = vq::ReadLE32(d + pe + 24 + dirs + 32);
-    length = vq::ReadLE32(d + pe + 24 + dirs + 36);
+    using namespace vq;
+    if (size < kMzHeaderSize || ReadLE16(d) != kMzMagic) return;
+    const uint64_t pe = ReadLE32(d + kLfanewOffset);
+    const uint64_t opt = pe + kOptionalHeaderOffset;
+    if (opt + 2 > size || ReadLE32(d + pe) != kPeSignature) return;
+    const uint64_t magic = ReadLE16(d + opt);
+    const uint64_t dirs = magic == kPe32Magic       ? kPe32DataDirectories
+                          : magic == kPe32PlusMagic ? kPe32PlusDataDirectories
+                                                    : 0;
+    const uint64_t security = dirs + kSecurityDirectory * kDataDirectorySize;
+    if (dirs == 0 || ReadLE16(d + pe + kSizeOfOptionalHeaderOffset) < security + kDataDirectorySize ||
+        opt + security + kDataDirectorySize > size)
+        return;
+    if (ReadLE32(d + opt + dirs - kNumberOfRvaAndSizesSize) <= kSecurityDirectory) return;
+    offset = ReadLE32(d + opt + security);
+    length = ReadLE32(d + opt + security + 4);
 }
 
 // Trailer ending at `end` and the magic where it points; c is where it points.

@@ -23,30 +23,34 @@ vq::Bytes DosProgram() {
     vq::Bytes dos(64, 0);
     dos[0] = 'M';
     dos[1] = 'Z';
-    dos[2] = 64;   // bytes in the last page
-    dos[4] = 1;    // pages
-    dos[8] = 4;    // header paragraphs
-    dos[0x18] = 64;  // relocation table, empty
+    dos[vq::kMzLastPageBytes] = vq::kMzHeaderSize;
+    dos[vq::kMzPages] = 1;
+    dos[8] = vq::kMzHeaderSize / 16;  // header paragraphs
+    dos[vq::kMzRelocTable] = vq::kMzHeaderSize;  // relocation table, empty
     return dos;
 }
 
-uint32_t SizeOfHeaders(const vq::Bytes& b, uint32_t pe) { return vq::ReadLE32(&b[pe + 24 + 60]); }
-uint16_t Get16(const vq::Bytes& b, uint32_t at) { return uint16_t(b[at] | b[at + 1] << 8); }
+uint32_t SizeOfHeaders(const vq::Bytes& b, uint32_t pe) {
+    return vq::ReadLE32(&b[pe + vq::kOptionalHeaderOffset + vq::kSizeOfHeadersOffset]);
+}
 
 // The output's first SizeOfHeaders bytes are the DOS program, zeros, and the input's PE headers
 // at 0x5000 followed by zeros. Only SizeOfHeaders, CheckSum, PointerToSymbolTable and the
 // sections' file pointers may differ; the splice writes nothing else there.
 bool HeadersAsCopied(const vq::Bytes& dos, const vq::Bytes& pe, const vq::Bytes& out, uint32_t newHeaders) {
-    const uint32_t from = vq::ReadLE32(&pe[vq::kLfanewOffset]), opt = from + 24;
-    const uint32_t sections = opt + Get16(pe, from + 20), count = Get16(pe, from + 6);
-    const uint32_t headersEnd = sections + count * 40;
+    const uint32_t from = vq::ReadLE32(&pe[vq::kLfanewOffset]), opt = from + vq::kOptionalHeaderOffset;
+    const uint32_t sections = opt + vq::ReadLE16(&pe[from + vq::kSizeOfOptionalHeaderOffset]);
+    const uint32_t count = vq::ReadLE16(&pe[from + vq::kNumberOfSectionsOffset]);
+    const uint32_t headersEnd = sections + count * vq::kSectionHeaderSize;
     std::vector<bool> patched(headersEnd - from, false);
     auto mark = [&](uint32_t field) { std::fill_n(patched.begin() + (field - from), 4, true); };
-    mark(opt + 60);
-    mark(opt + 64);
-    mark(from + 12);
+    mark(opt + vq::kSizeOfHeadersOffset);
+    mark(opt + vq::kCheckSumOffset);
+    mark(from + vq::kPointerToSymbolTableOffset);
     for (uint32_t i = 0; i < count; ++i)
-        for (uint32_t field : {20u, 24u, 28u}) mark(sections + i * 40 + field);
+        for (uint32_t field : {vq::kSectionPointerToRawData, vq::kSectionPointerToRelocations,
+                               vq::kSectionPointerToLinenumbers})
+            mark(sections + i * vq::kSectionHeaderSize + field);
     vq::Bytes expect(dos);
     vq::WriteLE32(&expect[vq::kLfanewOffset], kPeAt);
     expect.resize(kPeAt, 0);
@@ -72,7 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     using vq::kLfanewOffset;
-    if (out.size() < kPeAt + 24 + 64 || !std::equal(dos.begin(), dos.begin() + kLfanewOffset, out.begin()) ||
+    if (out.size() < kPeAt + vq::kOptionalHeaderOffset + vq::kCheckSumOffset || !std::equal(dos.begin(), dos.begin() + kLfanewOffset, out.begin()) ||
         vq::ReadLE32(&out[kLfanewOffset]) != kPeAt || vq::ReadLE32(&out[kPeAt]) != vq::kPeSignature)
         abort();
     const uint32_t oldHeaders = SizeOfHeaders(pe, vq::ReadLE32(&pe[kLfanewOffset]));

@@ -7,17 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "base/FileId.h"
 #include "tools/vqpack/Bytes.h"
 
 namespace vq {
-
-// Who a file is, whatever name or link reaches it: device and file number (on Windows the
-// volume's serial number and the file index).
-struct FileId {
-    uint64_t Volume = 0;
-    uint64_t Index = 0;
-    bool operator==(const FileId& o) const { return Volume == o.Volume && Index == o.Index; }
-};
 
 // A file vqpack reads, as the file system describes it before a byte is read.
 struct InputFile {

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "base/SystemCalls.h"
+#include "base/SystemLibraries.h"
 #include "testing/win/tests/DoubleRunner.h"
 
 namespace {

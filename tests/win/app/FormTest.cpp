@@ -27,7 +27,7 @@ protected:
     static void SetUpTestSuite() {
         app_ = new vq::ui::TApplication;
         ASSERT_TRUE(app_->Initialize(vq::kIdiMain));
-        app_->SetTitle("Zintara");
+        app_->SetTitle(vq::kProductName);
         app_->CreateForm(Form1);
     }
     static inline vq::ui::TApplication* app_ = nullptr;
@@ -63,7 +63,7 @@ TEST_F(FormTest, StateAfterConstruction) {
 
 TEST_F(FormTest, WindowAndApplicationCaptions) {
     EXPECT_EQ(TextOf(Form1->Handle()), vq::kProductTitle);
-    EXPECT_EQ(TextOf(app_->Handle()), "Zintara");
+    EXPECT_EQ(TextOf(app_->Handle()), vq::kProductName);
     EXPECT_EQ(GetWindow(Form1->Handle(), GW_OWNER), app_->Handle());
 }
 
@@ -72,7 +72,7 @@ TEST_F(FormTest, CreateEventSetsTheOpeningTexts) {
     EXPECT_EQ(std::string(MsgDescription).find('\n'), 62u) << "two lines";
     EXPECT_EQ(TextOf(Control(vq::kIdLabelCurProgress)), "");
     EXPECT_EQ(TextOf(Control(vq::kIdLabelMessage)), "");
-    EXPECT_EQ(TextOf(Control(vq::kIdLabelTitle)), "Zintara");
+    EXPECT_EQ(TextOf(Control(vq::kIdLabelTitle)), vq::kProductName);
     EXPECT_EQ(TextOf(Control(vq::kIdLabelPercentage)), "0%");
 }
 

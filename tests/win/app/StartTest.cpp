@@ -10,6 +10,7 @@
 
 #include "app/FormIds.h"
 #include "app/SingleInstance.h"
+#include "base/Product.h"
 
 namespace {
 
@@ -146,7 +147,7 @@ TEST(Start, AFaultShowsTheErrorBoxAndEndsWithExitCodeZero) {
     }
     if (!box) TerminateProcess(pi.hProcess, 99);
     ASSERT_NE(box, nullptr) << "no message box";
-    EXPECT_EQ(TextOf(box), "Zintara");
+    EXPECT_EQ(TextOf(box), vq::kProductName);
     char text[128] = {};
     GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
     EXPECT_EQ(std::string(text).rfind("Exception C0000005 at address ", 0), 0u) << text;

@@ -5,6 +5,7 @@
 
 #include <stdio.h>
 
+#include "base/Product.h"
 #include "ui/Application.h"
 
 namespace {
@@ -50,7 +51,7 @@ BOOL CALLBACK AnswerBox(HWND hwnd, LPARAM lp) {
     char cls[16] = {}, caption[32] = {};
     GetClassNameA(hwnd, cls, sizeof cls);
     GetWindowTextA(hwnd, caption, sizeof caption);
-    if (owner != w->pid || lstrcmpA(cls, "#32770") != 0 || lstrcmpA(caption, "Zintara") != 0) return TRUE;
+    if (owner != w->pid || lstrcmpA(cls, "#32770") != 0 || lstrcmpA(caption, vq::kProductName) != 0) return TRUE;
     GetDlgItemTextA(hwnd, 0xFFFF, w->text, sizeof w->text);
     w->seen = true;
     PostMessageA(hwnd, WM_COMMAND, IDOK, 0);
@@ -84,7 +85,7 @@ TEST(Application, AnEscapedExceptionIsShownEvenAfterTheWindowAsksToQuit) {
     BoxWatch watch;
     HANDLE watcher = CreateThread(nullptr, 0, &WatchForBox, &watch, 0, nullptr);
     ASSERT_NE(watcher, nullptr);
-    vq::ui::ShowException("Zintara", "Out of memory");
+    vq::ui::ShowException(vq::kProductName, "Out of memory");
     SetEvent(watch.returned);
     WaitForSingleObject(watcher, INFINITE);
     CloseHandle(watcher);

@@ -1,6 +1,8 @@
 // The per-test main form: built as the entry builds it, destroyed and drained after each test.
 #include "tests/win/ui/FormFixture.h"
 
+#include "base/Product.h"
+
 namespace vq::test {
 
 void FormTest::SetUpTestSuite() {
@@ -8,7 +10,7 @@ void FormTest::SetUpTestSuite() {
     if (app_) return;
     app_ = new vq::ui::TApplication;
     ASSERT_TRUE(app_->Initialize(vq::kIdiMain));
-    app_->SetTitle("Zintara");
+    app_->SetTitle(kProductName);
 }
 
 void FormTest::MakeForm(bool runCreateEvent) {

@@ -4,6 +4,7 @@
 
 #include <tuple>
 
+#include "base/Product.h"
 #include "tests/win/ui/FormFixture.h"
 
 #include <commctrl.h>
@@ -119,7 +120,7 @@ TEST_F(Layout, FocusStartsAndStaysOnTheButton) {
 
 TEST_F(Layout, CaptionsAndInitialTexts) {
     EXPECT_EQ(TextOf(kIdBitBtnUpgrade), "&Upgrade");
-    EXPECT_EQ(TextOf(kIdLabelTitle), "Zintara");
+    EXPECT_EQ(TextOf(kIdLabelTitle), kProductName);
     EXPECT_EQ(TextOf(kIdLabelPercentage), "0%");
     EXPECT_EQ(BarPosition(), 0);
     EXPECT_EQ(SendMessageA(Control(kIdProgressBar), PBM_GETRANGE, FALSE, 0), 100);

@@ -310,5 +310,55 @@ TEST_F(WorkDirectoryTest, CleanRemovesNothingThatTookTheNameOfTheDirectoryHeld) 
     EXPECT_FALSE(third.Clean());
 }
 
+// Wine makes a new directory and then opens it by name: in between, another process can put a
+// file in it, or its own directory with a file in its place. What is held then is refused, and
+// the file stays. That moment is made here by having the test program's own import of
+// GetFileInformationByHandle, which Prepare first calls on the directory just opened, plant the
+// file before it answers.
+TEST_F(WorkDirectoryTest, ADirectoryThatHoldsAFileWhenOpenedIsRefused) {
+    static std::string plantAt;
+    static bool planted;
+    static ULONG_PTR realCall;  // read from the slot: the compiler would call through it again
+    struct Planter {
+        static BOOL WINAPI Call(HANDLE object, LPBY_HANDLE_FILE_INFORMATION info) {
+            if (!planted) {
+                planted = true;
+                WriteBytes(plantAt, {'M', 'Z'});
+            }
+            return reinterpret_cast<decltype(&GetFileInformationByHandle)>(realCall)(object, info);
+        }
+    };
+    // The slot of this program's import table that holds GetFileInformationByHandle.
+    auto* base = reinterpret_cast<BYTE*>(GetModuleHandleA(nullptr));
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(
+        base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    const DWORD imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
+    ULONG_PTR* slot = nullptr;
+    for (auto* d = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports); d->Name && !slot; ++d) {
+        for (auto* t = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->FirstThunk); t->u1.Function; ++t) {
+            if (t->u1.Function == reinterpret_cast<ULONG_PTR>(&GetFileInformationByHandle)) slot = &t->u1.Function;
+        }
+    }
+    ASSERT_NE(slot, nullptr);
+    realCall = *slot;
+    struct Swap {
+        ULONG_PTR* at;
+        void Put(ULONG_PTR value) const {
+            DWORD old = 0;
+            VirtualProtect(at, sizeof *at, PAGE_READWRITE, &old);
+            *at = value;
+            VirtualProtect(at, sizeof *at, old, &old);
+        }
+        ~Swap() { Put(realCall); }
+    } swap{slot};
+    plantAt = workDir + "\\version.dll";
+    planted = false;
+    swap.Put(reinterpret_cast<ULONG_PTR>(&Planter::Call));
+
+    EXPECT_FALSE(work.Prepare(Wide(workDir)));
+    EXPECT_TRUE(planted) << "Prepare no longer looks at what it opened: this test proves nothing";
+    EXPECT_TRUE(FileExists(plantAt));
+}
+
 }  // namespace
 }  // namespace vq
