@@ -1,8 +1,8 @@
 // Where the Windows program's work directory lies, given the executable's path.
 #include "app/WorkDir.h"
 
+#include "base/Paths.h"
 #include "base/Product.h"
-#include "upgrade/UpgradeRules.h"
 
 namespace vq {
 

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "base/Paths.h"
 #include "base/ProcessInfo.h"
 #include "base/RelativeFiles.h"
 #include "base/SystemCalls.h"
@@ -36,7 +37,7 @@ void MapDelayLoads(HMODULE lib);
 void MapFromSystemDir(const char* name) {
     if (GetModuleHandleA(name)) return;
     MapWineLaterLoads(name);
-    const std::wstring path = SystemDir() + L'\\' + AsciiToWide(name);
+    const std::wstring path = PathInDir(SystemDir(), AsciiToWide(name));
     if (const HMODULE lib = LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH)) {
         MapDelayLoads(lib);
     }

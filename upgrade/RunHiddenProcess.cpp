@@ -4,6 +4,7 @@
 #include <memory>
 #include <new>
 
+#include "base/Paths.h"
 #include "base/ProcessInfo.h"
 #include "base/RelativeFiles.h"
 #include "base/SystemCalls.h"

@@ -1,6 +1,7 @@
-// The upgrade's fixed facts (tools, command lines, delays) and its small path rules; portable.
+// The upgrade's fixed facts (tools, command lines, delays) and the shutdown's command line; portable.
 #include "upgrade/UpgradeRules.h"
 
+#include "base/Paths.h"
 #include "base/UpgradeStage.h"
 
 namespace vq {
@@ -24,19 +25,6 @@ const char* FlashToolFor(bool is64BitOS) {
 
 std::string FlashCommandLine() {
     return std::string(kFlashWriteOption).append(kPayloadEntries[kEntryFlashImage].WinUseName);
-}
-
-std::wstring PathInDir(std::wstring_view dir, std::wstring_view name) {
-    std::wstring path(dir);
-    if (!path.empty() && path.back() != L'\\') {
-        path += L'\\';
-    }
-    return path.append(name);
-}
-
-std::wstring FolderOf(std::wstring_view path) {
-    const size_t slash = path.rfind(L'\\');
-    return std::wstring(slash == std::wstring_view::npos ? std::wstring_view() : path.substr(0, slash + 1));
 }
 
 std::wstring ShutdownProgram(std::wstring_view systemDir) {

@@ -1,4 +1,4 @@
-// The upgrade's fixed facts (tools, command lines, delays) and its small path rules; portable.
+// The upgrade's fixed facts (tools, command lines, delays) and the shutdown's command line; portable.
 #pragma once
 
 #include <stdint.h>
@@ -39,15 +39,6 @@ const char* FlashToolFor(bool is64BitOS);
 
 // The flash tool's command line: write the decompressed image (" -f Bios.bin").
 std::string FlashCommandLine();
-
-// dir + "\" + name, without doubling the "\" of a root such as "D:\"; the one way the Windows
-// face joins a path.
-std::wstring PathInDir(std::wstring_view dir, std::wstring_view name);
-
-// The folder part of a path, up to and including its last "\" ("" when there is none):
-// C:\Tools\Vorquint.exe gives C:\Tools\ and D:\Vorquint.exe the root D:\ itself. The one way the
-// Windows face splits a path.
-std::wstring FolderOf(std::wstring_view path);
 
 // The system directory's shutdown program; empty, so that nothing runs, when the system
 // directory is unknown ("").

@@ -5,9 +5,9 @@
 
 #include <vector>
 
+#include "base/Paths.h"
 #include "base/Product.h"
 #include "base/RelativeFiles.h"
-#include "upgrade/UpgradeRules.h"
 
 namespace vq {
 
@@ -119,7 +119,7 @@ UniqueHandle CreateHeld(HANDLE folder, const std::wstring& name, LONG& status) {
 bool WorkDirectory::Prepare(const std::wstring& path) {
     // A bare name would be taken relative to whatever directory happens to be current.
     const std::wstring folderPath = FolderOf(path);
-    const std::wstring name = path.substr(folderPath.size());
+    const std::wstring name(NameOf(path));
     if (folderPath.empty() || name.empty()) return false;
     const UniqueHandle folder = OpenFolder(folderPath);
     if (!folder.Valid()) return false;
@@ -167,7 +167,7 @@ bool WorkDirectory::Clean(HoldBackoff& hold) {
     // in that moment keeps the directory from being removed: that is a failed clean-up, not a
     // directory removed.
     const UniqueHandle folder = OpenFolder(FolderOf(path_));
-    const std::wstring name = path_.substr(FolderOf(path_).size());
+    const std::wstring name(NameOf(path_));
     dir_.Reset();
     UniqueHandle again;
     for (;;) {

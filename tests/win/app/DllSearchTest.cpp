@@ -6,13 +6,12 @@
 
 #include <string>
 
+#include "base/Paths.h"
+#include "base/ProcessInfo.h"
 #include "base/SystemLibraries.h"
 #include "testing/win/tests/DoubleRunner.h"
 
 namespace {
-
-// The folder of a path, with its last "\".
-std::string FolderOf(const std::string& path) { return path.substr(0, path.rfind('\\') + 1); }
 
 using vq::testing::BinDir;
 using vq::testing::RunTool;
@@ -46,20 +45,18 @@ DWORD Probe(const std::string& mode) {
     const HMODULE lib =
         mode == "system" ? vq::LoadSystemLibrary(kPlantedName) : LoadLibraryA(kPlantedName);
     if (lib == nullptr) return kNotLoaded;
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(lib, path, MAX_PATH);
-    return lstrcmpiA(FolderOf(path).c_str(), (SystemDir() + "\\").c_str()) == 0
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(lib, path, MAX_PATH);
+    return lstrcmpiW(vq::FolderOf(path).c_str(), vq::PathInDir(vq::SystemDir(), L"").c_str()) == 0
                ? kLoadedFromSystem
                : kLoadedFromElsewhere;
 }
 
 TEST(DllSearch, PlantedLibraryBesideTheProgramIsNotLoaded) {
-    char self[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, self, MAX_PATH);
     // Any real DLL will do as the planted one: a copy of a system library under a new name, this
     // process's own (the tree's tests may run on two Windows at once).
     const std::string name = "vq_planted_test_" + std::to_string(GetCurrentProcessId()) + ".dll";
-    const std::string planted = FolderOf(self) + name;
+    const std::string planted = BinDir() + "\\" + name;
     ASSERT_TRUE(CopyFileA((SystemDir() + "\\version.dll").c_str(), planted.c_str(), FALSE));
 
     HMODULE before = LoadLibraryA(name.c_str());

@@ -11,17 +11,11 @@
 #include "app/FormIds.h"
 #include "app/SingleInstance.h"
 #include "base/Product.h"
+#include "testing/win/tests/DoubleRunner.h"
 
 namespace {
 
-// The folder of a path, with its last "\".
-std::string FolderOf(const std::string& path) { return path.substr(0, path.rfind('\\') + 1); }
-
-std::string BesideMe(const char* name) {
-    char self[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, self, MAX_PATH);
-    return FolderOf(self) + name;
-}
+std::string BesideMe(const char* name) { return vq::testing::BinDir() + "\\" + name; }
 
 // A visible top-level window of process `pid` with the given caption, or of the given class.
 struct Find {
