@@ -39,7 +39,7 @@ DWORD WINAPI FlashThreadProc(LPVOID param) {
     WaitForSingleObject(ExtractThreadHandle, INFINITE);
     vq::KeepSystemAwake();
     stage.store(stFlashing);
-    if (!vq::FlashImage(Form1->FWorkDirHeld, Form1->FIs64BitOS == 1)) {
+    if (!vq::RunFlashTool(Form1->FWorkDirHeld, Form1->FIs64BitOS == 1)) {
         SuspendThread(CleanupThreadHandle);
         SuspendThread(ShutdownThreadHandle);
         stage.store(stUpgradeFailed);

@@ -19,7 +19,7 @@ bool UnpackPayload(HANDLE exeFile, const std::wstring& workDir, WorkDirectory& w
            RunHiddenProcess(work.Path(), kGzipTool, kGzipCommandLine, work.ToolOutput()) == 0;
 }
 
-bool FlashImage(WorkDirectory& work, bool is64BitOS) {
+bool RunFlashTool(WorkDirectory& work, bool is64BitOS) {
     return RunHiddenProcess(work.Path(), FlashToolFor(is64BitOS), FlashCommandLine().c_str(), work.ToolOutput()) ==
            0;
 }

@@ -21,7 +21,7 @@ bool UnpackPayload(HANDLE exeFile, const std::wstring& workDir, WorkDirectory& w
 
 // Runs the flash tool build for the system against the image in the held work directory, its
 // printing appended to "output"; true on exit code 0.
-bool FlashImage(WorkDirectory& work, bool is64BitOS);
+bool RunFlashTool(WorkDirectory& work, bool is64BitOS);
 
 // Once every tool's process has ended, empties and removes the held work directory, waiting out
 // others' passing holds within kCleanHoldBoundMs in all; true when it is marked for deletion.

@@ -4,7 +4,7 @@
 #include "dos/rt/Files.h"
 #include "dos/rt/Memory.h"
 #include "dos/rt/Str.h"
-#include "payload/FlashImage.h"
+#include "payload/FlashImageFormat.h"
 #include "testing/dos/Control.h"
 #include "testing/dos/DosOut.h"
 #include "testing/dos/Resident.h"

@@ -1,7 +1,7 @@
 // The deterministic test flash image: same bytes on every build, so a wrong byte anywhere shows.
 #include "testing/host/FlashImageGen.h"
 
-#include "testing/common/FlashImage.h"
+#include "testing/common/FlashImageCheck.h"
 
 namespace vq::testing {
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <set>
 
-#include "testing/common/FlashImage.h"
+#include "testing/common/FlashImageCheck.h"
 #include "testing/host/FlashImageGen.h"
 
 namespace vq::testing {

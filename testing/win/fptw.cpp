@@ -26,7 +26,7 @@
 #include <string>
 #include <vector>
 
-#include "testing/common/FlashImage.h"
+#include "testing/common/FlashImageCheck.h"
 #include "testing/win/DoubleSupport.h"
 
 #ifndef VQ_FLASH_TOOL_64

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "payload/FlashImage.h"
+#include "payload/FlashImageFormat.h"
 #include "payload/PayloadEntries.h"
 #include "payload/PayloadFormat.h"
 #include "tools/vqpack/CommandLine.h"

@@ -4,7 +4,7 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "payload/FlashImage.h"
+#include "payload/FlashImageFormat.h"
 #include "payload/PayloadFormat.h"
 #include "payload/PayloadEntries.h"
 #include "payload/SignedDigest.h"

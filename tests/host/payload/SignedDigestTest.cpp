@@ -9,7 +9,7 @@
 #include <tuple>
 #include <string>
 
-#include "payload/FlashImage.h"
+#include "payload/FlashImageFormat.h"
 #include "payload/SignedDigest.h"
 #include "tools/vqpack/Bytes.h"
 

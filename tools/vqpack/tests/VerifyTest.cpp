@@ -11,7 +11,7 @@ namespace {
 
 constexpr size_t kFlashSize = 4194304;
 
-Bytes FlashImage(size_t size = kFlashSize, bool signature = true) {
+Bytes FlashImageBytes(size_t size = kFlashSize, bool signature = true) {
     Bytes b(size, 0xFF);
     if (signature && size >= 20) {
         const uint8_t sig[] = {0x5A, 0xA5, 0xF0, 0x0F};
@@ -29,7 +29,7 @@ Bytes Gz(const Bytes& data, const std::string& name) {
 
 // Entries 1 .. count-1 shaped like the shipped payload: two plain programs, then gzip members,
 // the last of the twelve holding the flash image.
-std::vector<Bytes> Entries(uint32_t count, const Bytes& flash = FlashImage()) {
+std::vector<Bytes> Entries(uint32_t count, const Bytes& flash = FlashImageBytes()) {
     std::vector<Bytes> e;
     for (uint32_t i = 1; i < count; ++i) {
         if (i <= 2)
@@ -42,7 +42,7 @@ std::vector<Bytes> Entries(uint32_t count, const Bytes& flash = FlashImage()) {
     return e;
 }
 
-Bytes Payload(uint32_t count = kPayloadEntryCount, const Bytes& flash = FlashImage()) {
+Bytes Payload(uint32_t count = kPayloadEntryCount, const Bytes& flash = FlashImageBytes()) {
     return MakeContainer(Pattern(300, 0), Entries(count, flash));
 }
 
@@ -142,12 +142,12 @@ TEST(Verify, GzipProblemsNameTheEntry) {
 }
 
 TEST(Verify, FullPayloadCarriesTheFlashImage) {
-    const Lines noSig = VerifyContainer(Payload(kPayloadEntryCount, FlashImage(kFlashSize, false)));
+    const Lines noSig = VerifyContainer(Payload(kPayloadEntryCount, FlashImageBytes(kFlashSize, false)));
     EXPECT_EQ(noSig, Lines{"entry 11 (Bios.bin.gz): flash image lacks the descriptor signature "
                            "5A A5 F0 0F at offset 16"});
-    const Lines small = VerifyContainer(Payload(kPayloadEntryCount, FlashImage(kFlashSize - 1)));
+    const Lines small = VerifyContainer(Payload(kPayloadEntryCount, FlashImageBytes(kFlashSize - 1)));
     EXPECT_EQ(small, Lines{"entry 11 (Bios.bin.gz): flash image unpacks to 4194303 bytes, not 4194304"});
-    EXPECT_EQ(VerifyContainer(Payload(kPayloadEntryCount, FlashImage(10, false))).size(), 2u);
+    EXPECT_EQ(VerifyContainer(Payload(kPayloadEntryCount, FlashImageBytes(10, false))).size(), 2u);
 }
 
 }  // namespace

@@ -44,7 +44,7 @@ std::string Text(const fs::path& p) {
     return std::string(b.begin(), b.end());
 }
 
-Bytes FlashImage(bool signature) {
+Bytes FlashImageBytes(bool signature) {
     Bytes b = Pattern(4194304, 9);
     const uint8_t sig[] = {0x5A, 0xA5, 0xF0, 0x0F};
     if (signature) std::copy(sig, sig + 4, b.begin() + 16);
@@ -86,7 +86,7 @@ protected:
         Write(dir_ / "image.exe", Pattern(3000, 0));
         for (size_t i = 0; i + 1 < std::size(kInputs); ++i)
             Write(dir_ / kInputs[i], Pattern(200 + 150 * i, uint8_t(i + 1)));
-        Write(dir_ / "BIOS.bin", FlashImage(flashSignature));
+        Write(dir_ / "BIOS.bin", FlashImageBytes(flashSignature));
     }
 
     // The eleven inputs in entry order, each entry named in `instead` given as its argument there.

@@ -15,7 +15,7 @@ for f in gzip.exe gzipw.exe fparts.txt fpt.exe fptw.exe fptw64.exe idrvdll.DLL i
   pmxdll32e.DLL; do
   printf 'stand-in for %s\n' "$f" >"$f"
 done
-# The flash image: zeros but for the descriptor's signature (payload/FlashImage.h).
+# The flash image: zeros but for the descriptor's signature (payload/FlashImageFormat.h).
 head -c 4194304 /dev/zero >BIOS.bin
 printf '\x5a\xa5\xf0\x0f' | dd of=BIOS.bin bs=1 seek=16 conv=notrunc status=none
 openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=throwaway" \

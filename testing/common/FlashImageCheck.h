@@ -4,7 +4,7 @@
 #include <stddef.h>
 #include <stdint.h>
 
-#include "payload/FlashImage.h"
+#include "payload/FlashImageFormat.h"
 
 namespace vq::testing {
 
