@@ -6,10 +6,10 @@
 #include <memory>
 #include <new>
 
-#include "payload/PayloadFormat.h"
 #include "base/RelativeFiles.h"
 #include "base/WinHandle.h"
-#include "payload/ReadSource.h"
+#include "payload/FileSource.h"
+#include "payload/PayloadFormat.h"
 
 namespace vq {
 namespace {

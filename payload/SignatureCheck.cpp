@@ -8,8 +8,8 @@
 
 #include "base/ProcessInfo.h"
 #include "base/SystemCalls.h"
+#include "payload/FileSource.h"
 #include "payload/PayloadFormat.h"
-#include "payload/ReadSource.h"
 
 namespace vq {
 namespace {
