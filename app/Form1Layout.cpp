@@ -1,8 +1,8 @@
 // The main window's frame and controls: positions, texts, fonts and colours, in creation order.
-#include "app/FormIds.h"
 #include "app/Vorquint_form.h"
 #include "base/Product.h"
 #include "res/ResourceIds.h"
+#include "ui/FormIds.h"
 
 namespace {
 

@@ -13,8 +13,8 @@
 #include <aclapi.h>
 #include <sddl.h>
 
-#include "app/FormIds.h"
 #include "base/SystemCalls.h"
+#include "ui/FormIds.h"
 
 namespace vq {
 

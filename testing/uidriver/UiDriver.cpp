@@ -3,7 +3,7 @@
 
 #include <commctrl.h>
 
-#include "app/FormIds.h"
+#include "ui/FormIds.h"
 
 namespace vq::testing {
 

@@ -6,13 +6,13 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/FormIds.h"
 #include "app/Vorquint_form.h"
 #include "app/WorkDir.h"
 #include "base/ProcessInfo.h"
 #include "base/Product.h"
 #include "res/ResourceIds.h"
 #include "ui/Application.h"
+#include "ui/FormIds.h"
 
 namespace {
 

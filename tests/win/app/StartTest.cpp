@@ -8,10 +8,10 @@
 
 #include <string>
 
-#include "app/FormIds.h"
 #include "app/SingleInstance.h"
 #include "base/Product.h"
 #include "testing/win/tests/DoubleRunner.h"
+#include "ui/FormIds.h"
 
 namespace {
 

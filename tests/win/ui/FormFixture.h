@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "app/FormIds.h"
 #include "app/Vorquint_form.h"
 #include "res/ResourceIds.h"
 #include "ui/Application.h"
+#include "ui/FormIds.h"
 
 namespace vq::test {
 
