@@ -2,6 +2,7 @@
 #pragma once
 
 #include "dos/DosLogic.h"
+#include "dos/DosWorkFiles.h"
 
 namespace vq::dos {
 

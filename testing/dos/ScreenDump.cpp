@@ -1,14 +1,11 @@
 // SCRDUMP.EXE: writes the text screen as the tests read it back. "SCRDUMP base" writes base.BIN
 // (80x25 character and attribute pairs from B800:0000) and base.TXT (the characters, one line per
 // row, trailing blanks dropped).
+#include "dos/DosWorkFiles.h"
 #include "dos/rt/Str.h"
 #include "testing/dos/ScreenCapture.h"
 
-namespace {
-
-constexpr uint32_t kPathBytes = 80;
-
-}  // namespace
+using vq::dos::kPathBytes;
 
 int main(int argc, char** argv) {
     const char* base = argc > 1 ? argv[1] : "SCREEN";

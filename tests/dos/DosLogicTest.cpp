@@ -5,6 +5,7 @@
 #include <string>
 
 #include "dos/DosLogic.h"
+#include "dos/DosWorkFiles.h"
 #include "dos/DosPowerOff.h"
 
 namespace vq::dos {

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "dos/DosLogic.h"
+#include "dos/DosWorkFiles.h"
 #include "dos/rt/CommandTail.h"
 #include "dos/rt/EnvBlock.h"
 #include "dos/rt/Path.h"
