@@ -32,7 +32,6 @@ public:
     // file, a file held open), when the new one cannot be made, or for a bare name.
     bool Prepare(const std::wstring& path);
 
-    bool Held() const { return dir_.Valid(); }
     HANDLE Get() const { return dir_.Get(); }
     const std::wstring& Path() const { return path_; }
 

@@ -115,11 +115,16 @@ vqpack_signed() {
 
   # The security directory moved 4 bytes on: no longer 8-aligned.
   local pe dirs broken="$dir/broken.exe"
-  pe=$(od -An -tu4 -j 60 -N4 "$signed" | tr -d ' ')
-  case $(od -An -tx2 -j $((pe + 24)) -N2 "$signed" | tr -d ' ') in 020b) dirs=112 ;; *) dirs=96 ;; esac
+  . "$root/scripts/pe-facts"
+  pe=$(od -An -tu4 -j "$kLfanewOffset" -N4 "$signed" | tr -d ' ')
+  dirs=$kPe32DataDirectories
+  if [ "$(od -An -tu2 -j $((pe + kOptionalHeaderOffset)) -N2 "$signed" | tr -d ' ')" = "$kPe32PlusMagic" ]; then
+    dirs=$kPe32PlusDataDirectories
+  fi
   cp "$signed" "$broken"
   printf "\\x$(printf %02x $(( (${table% *} + 4) & 255 )))" |
-    dd of="$broken" bs=1 seek=$((pe + 24 + dirs + 32)) conv=notrunc status=none
+    dd of="$broken" bs=1 seek=$((pe + kOptionalHeaderOffset + dirs + kSecurityDirectory * kDataDirectorySize)) \
+      conv=notrunc status=none
   local args out
   for args in "list $broken" "verify $broken" "extract $broken $dir/x"; do
     out=$("$vqpack" $args 2>&1 >/dev/null; echo "exit $?")

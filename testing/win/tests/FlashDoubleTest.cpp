@@ -3,7 +3,7 @@
 
 #include <sstream>
 
-#include "testing/common/FlashImage.h"
+#include "testing/common/FlashImageCheck.h"
 #include "testing/win/tests/DoubleRunner.h"
 
 namespace vq::testing {
@@ -144,7 +144,7 @@ TEST_P(FlashDouble, WithoutItsRecordFolderItFailsAndFlashesNothing) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Builds, FlashDouble, ::testing::Values(false, true),
-                         [](const auto& info) { return info.param ? "fptw64" : "fptw"; });
+                         [](const auto& build) { return build.param ? "fptw64" : "fptw"; });
 
 TEST(ShutdownDouble, RecordsItsArguments) {
     ScratchDir flash{"sd"};

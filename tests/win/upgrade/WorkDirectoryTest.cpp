@@ -92,7 +92,8 @@ TEST_F(WorkDirectoryTest, ALeftoverThatCannotBeEmptiedIsRefused) {
     ASSERT_TRUE(CreateDirectoryA((workDir + "\\sub").c_str(), nullptr));
     WriteBytes(workDir + "\\sub\\inner.txt", {1});
     EXPECT_FALSE(work.Prepare(Wide(workDir)));
-    EXPECT_FALSE(work.Held());
+    EXPECT_EQ(work.Get(), nullptr);
+    EXPECT_TRUE(work.Path().empty());
     EXPECT_TRUE(FileExists(workDir + "\\sub\\inner.txt"));
     testing::DeleteTree(workDir + "\\sub");
 
