@@ -1,4 +1,5 @@
-// The upgrade's fixed facts (tools, command lines, delays) and the shutdown's command line; portable.
+// The upgrade's fixed facts (tools, command lines, delays) and the shutdown's command line;
+// portable.
 #include "upgrade/UpgradeRules.h"
 
 #include "base/Paths.h"
